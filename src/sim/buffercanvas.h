@@ -1,0 +1,42 @@
+#pragma once
+
+// A canvas that lives only in memory, at a fixed 15 twips a pixel (96 dpi):
+// for drawing without a window, in tests, benchmarks and batch rendering.
+
+#include "raster.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace vorlane::sim {
+
+class BufferCanvas final : public RasterCanvas {
+public:
+    static constexpr float kTwipsPerPixel = 15.0f;
+
+    BufferCanvas(int widthPixels, int heightPixels);
+
+    void setHeight(float twips) override;
+    void setWidth(float twips) override;
+    float height() const override { return static_cast<float>(height_) * kTwipsPerPixel; }
+    float width() const override { return static_cast<float>(width_) * kTwipsPerPixel; }
+    void setTop(float) override {}
+    void setLeft(float) override {}
+
+    int widthPixels() const { return width_; }
+    int heightPixels() const { return height_; }
+    std::uint32_t pixel(int x, int y) const { return pixels_[y * width_ + x]; }
+
+private:
+    void resize(int widthPixels, int heightPixels);
+
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+// Twips as whole pixels, for a size that the canvas takes: a negative,
+// non-finite or unreasonably large size is an invalid property value.
+int pixelsForTwips(float twips, double twipsPerPixel);
+
+} // namespace vorlane::sim

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+
+namespace vorlane::sim {
+
+// One stream of single-precision numbers uniformly distributed in [0, 1).
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual float next() = 0;
+};
+
+// The program's stream: std::mt19937 from a fixed seed, whose sequence the
+// C++ standard fixes, so every start of the program draws the same pictures.
+// Each number takes the top 24 bits of one output, so it is an exact single.
+class Mt19937Source final : public RandomSource {
+public:
+    static constexpr std::uint32_t kSeed = 5489u;
+
+    float next() override {
+        return static_cast<float>(engine_() >> 8) * 0x1p-24f;
+    }
+
+private:
+    std::mt19937 engine_{kSeed};
+};
+
+} // namespace vorlane::sim

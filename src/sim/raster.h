@@ -1,0 +1,65 @@
+#pragma once
+
+// Drawing into a pixel buffer: the canvas operations that do not depend on
+// where the pixels live. The window canvas and headless canvases derive from
+// RasterCanvas, give it their buffer and add the window geometry.
+
+#include "canvas.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vorlane::sim {
+
+// 32-bit pixels 0xffRRGGBB, rows stride pixels apart.
+struct PixelView {
+    std::uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t stride = 0;
+};
+
+// The pixel of a colour value.
+constexpr std::uint32_t toPixel(Colour colour) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    return 0xff000000u | (c & 0xffu) << 16 | (c & 0xff00u) | (c >> 16 & 0xffu);
+}
+
+class RasterCanvas : public Canvas {
+public:
+    void scale(float x1, float y1, float x2, float y2) final;
+    void cls() final;
+    void setBackColor(Colour colour) final;
+    void setForeColor(Colour colour) final;
+    void setDrawWidth(std::int16_t pixels) final;
+    void line(float x1, float y1, float x2, float y2) final;
+
+    Colour backColor() const { return backColor_; }
+    Colour foreColor() const { return foreColor_; }
+    std::int16_t drawWidth() const { return drawWidth_; }
+
+protected:
+    // The buffer to draw into from now on; called again whenever it moves or
+    // changes size. Its content is the deriving class's business.
+    void attach(PixelView view);
+    // Called after each operation that changed pixels.
+    virtual void pixelsChanged() {}
+
+private:
+    void fill();
+    void updateMapping();
+    void thinLine(double px0, double py0, double px1, double py1);
+    void thickLine(double px0, double py0, double px1, double py1);
+
+    PixelView view_;
+    Colour backColor_ = kWhite;
+    Colour foreColor_ = 0;
+    std::uint32_t forePixel_ = toPixel(0);
+    std::int16_t drawWidth_ = 1;
+    // User coordinates of the edges, and their mapping onto pixels.
+    float left_ = 0.0f, top_ = 0.0f, right_ = 1.0f, bottom_ = 1.0f;
+    bool scaled_ = false;
+    double scaleX_ = 1.0, scaleY_ = 1.0;
+};
+
+} // namespace vorlane::sim

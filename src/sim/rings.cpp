@@ -1,0 +1,120 @@
+#include "rings.h"
+
+#include "m1.h"
+#include "numeric.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace vorlane::sim {
+
+Colour grey(std::int16_t g) {
+    if (g < 0)
+        raise(ErrorKind::InvalidArgument);
+    const Colour level = g > 255 ? 255 : g;
+    return level * 0x010101;
+}
+
+double deviation(double phi, float tt) {
+    const float tphi = toSingle(std::tan(phi));
+    double q;
+    if (tphi == 0.0f) {
+        // The start point lies on the x axis or at the source: the circle's
+        // tangent is vertical, and q is the limit of the general formula.
+        if (tt == 0.0f)
+            return 90.0;
+        q = 1.0 / static_cast<double>(tt);
+    } else {
+        const double m = checked(-1.0f / tphi); // the tangent's slope, single
+        const double denominator = m * tt + 1.0;
+        if (denominator == 0.0) // the scratch runs along the radius
+            return 90.0;
+        q = (m - tt) / denominator;
+    }
+    return std::fabs(static_cast<double>(m1::todeg) * std::atan(q));
+}
+
+std::int16_t segmentGrey(double d, float a, std::int16_t s) {
+    if (toSingle(d) >= a)
+        return s;
+    const std::int16_t span = subtract<std::int16_t>(255, s);
+    return toInt16Round(255.0 - d / static_cast<double>(a) * span);
+}
+
+namespace {
+
+std::int16_t readFloor16(const std::string& text) { return toInt16Floor(parseNumber(text)); }
+std::int16_t readRound16(const std::string& text) { return toInt16Round(parseNumber(text)); }
+float readSingle(const std::string& text) { return toSingle(parseNumber(text)); }
+
+// One scratch: n segments of length l from (x, y) in the direction whose
+// cosine, sine and tangent are ct, st, tt.
+void drawScratch(Canvas& f1, std::int16_t n, float l, float ct, float st, float tt, double x,
+                 double y, float a, std::int16_t s) {
+    // The counter is wider than n, so a scratch of 32767 segments ends normally.
+    for (std::int32_t j = 1; j <= n; ++j) {
+        const double r = std::sqrt(x * x + y * y);
+        const double phi = m1::polarangle(x, y);
+        const float cphi = toSingle(std::cos(phi));
+        const float sphi = toSingle(std::sin(phi));
+        // Rebuilt from the polar form, so the single cphi and sphi enter every step.
+        const double xe = static_cast<double>(ct) * l + static_cast<double>(cphi) * r;
+        const double ye = static_cast<double>(l) * st + static_cast<double>(sphi) * r;
+        f1.setForeColor(grey(segmentGrey(deviation(phi, tt), a, s)));
+        f1.line(toSingle(x), toSingle(y), toSingle(xe), toSingle(ye));
+        x = xe;
+        y = ye;
+    }
+}
+
+} // namespace
+
+void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random) {
+    m1::setconstants();
+
+    f1.setDrawWidth(readFloor16(fc1.txtdrawwidth));
+    f1.setHeight(checked(main.height - 500.0f));
+    f1.setWidth(checked(main.width - 200.0f));
+    f1.setTop(0.0f);
+    f1.setLeft(0.0f);
+
+    const float h = f1.height();
+    const float w = f1.width();
+    f1.scale(-4.0f, divide(checked(h * -4.0f), w), 4.0f, divide(checked(h * 4.0f), w));
+    f1.cls();
+    f1.setBackColor(grey(readRound16(fc1.txtsky)));
+
+    // The light source: a small yellow cross at the origin.
+    f1.setForeColor(kYellow);
+    f1.setDrawWidth(2);
+    f1.line(0.025f, 0.0f, -0.025f, 0.0f);
+    f1.line(0.0f, 0.025f, 0.0f, -0.025f);
+    f1.setDrawWidth(readFloor16(fc1.txtdrawwidth));
+
+    const float l = readSingle(fc1.txtseglength);
+    const std::int16_t nmin = readFloor16(fc1.txtsegmin);
+    const std::int16_t nmax = readFloor16(fc1.txtsegmax);
+    const std::int16_t span = subtract(nmax, nmin);
+    const std::int16_t s = readRound16(fc1.txtscratchcol);
+    const float a = readSingle(fc1.txtanglim);
+    const std::int32_t lines = toInt32Round(parseNumber(fc1.txtlines));
+
+    // The counter is wider than the count, so the largest count ends normally.
+    for (std::int64_t i = 1; i <= lines; ++i) {
+        const float u1 = random.next();
+        const std::int16_t n =
+            toInt16Round(static_cast<float>(span) * u1 + static_cast<float>(nmin));
+
+        const float u2 = random.next();
+        const double theta = static_cast<double>(m1::torad) * 360.0 * u2;
+        const float ct = toSingle(std::cos(theta));
+        const float st = toSingle(std::sin(theta));
+        const float tt = toSingle(std::tan(theta));
+
+        const float u3 = random.next();
+        const float u4 = random.next();
+        drawScratch(f1, n, l, ct, st, tt, 2.0 - 4.0 * u3, 2.0 - 4.0 * u4, a, s);
+    }
+}
+
+} // namespace vorlane::sim

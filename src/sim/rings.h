@@ -1,0 +1,49 @@
+#pragma once
+
+// "draw rings": fits the canvas into the main window, paints the sky, marks
+// the light source and draws the random scratches whose lit segments form
+// rings about it.
+
+#include "canvas.h"
+#include "random.h"
+
+#include <string>
+
+namespace vorlane::sim {
+
+// The panel's texts that the command reads, each at its own step.
+struct RingFields {
+    std::string txtsegmin = "4";
+    std::string txtsegmax = "100";
+    std::string txtlines = "750";
+    std::string txtseglength = ".02";
+    std::string txtscratchcol = "50";
+    std::string txtsky = "0";
+    std::string txtdrawwidth = "1";
+    std::string txtanglim = "15";
+};
+
+// The outer size of the main window, in twips.
+struct WindowSize {
+    float height = 0.0f;
+    float width = 0.0f;
+};
+
+// Grey level g as a colour value: components above 255 count as 255, and a
+// negative level is an invalid argument.
+Colour grey(std::int16_t g);
+
+// The angle in degrees, 0 to 90, between a scratch whose direction has the
+// tangent tt and the tangent of the circle about the source through a point at
+// polar angle phi.
+double deviation(double phi, float tt);
+
+// The grey of a segment at deviation d: white at 0, moving linearly to the
+// scratch grey s as d nears the angle limit a; s itself from a on.
+std::int16_t segmentGrey(double d, float a, std::int16_t s);
+
+// Runs the whole command on f1; a RuntimeError ends it at the failing step and
+// leaves whatever was drawn before.
+void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random);
+
+} // namespace vorlane::sim
