@@ -20,33 +20,42 @@ bool finite(const Segment& s) {
            std::isfinite(s.y1);
 }
 
-// Cuts the segment to the box [xMin, xMax] x [yMin, yMax] (Liang-Barsky);
-// false when nothing of it lies inside.
+// Cuts the segment to the box [xMin, xMax] x [yMin, yMax] (Cohen-Sutherland);
+// false when nothing of it lies inside. A cut end lands exactly on the edge it
+// crosses, so lines from far away keep their place.
 bool clip(Segment& s, double xMin, double yMin, double xMax, double yMax) {
     if (!finite(s))
         return false;
-    const double dx = s.x1 - s.x0;
-    const double dy = s.y1 - s.y0;
-    double t0 = 0.0, t1 = 1.0;
-    const auto edge = [&](double p, double q) {
-        if (p == 0.0)
-            return q >= 0.0;
-        const double t = q / p;
-        if (p < 0.0) {
-            if (t > t1)
-                return false;
-            t0 = std::max(t0, t);
-        } else {
-            if (t < t0)
-                return false;
-            t1 = std::min(t1, t);
-        }
-        return true;
+    enum : unsigned { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };
+    const auto code = [&](double x, double y) {
+        return (x < xMin ? kLeft : x > xMax ? kRight : 0u) |
+               (y < yMin ? kAbove : y > yMax ? kBelow : 0u);
     };
-    if (!(edge(-dx, s.x0 - xMin) && edge(dx, xMax - s.x0) && edge(-dy, s.y0 - yMin) &&
-          edge(dy, yMax - s.y0)))
-        return false;
-    s = {s.x0 + t0 * dx, s.y0 + t0 * dy, s.x0 + t1 * dx, s.y0 + t1 * dy};
+    unsigned c0 = code(s.x0, s.y0);
+    unsigned c1 = code(s.x1, s.y1);
+    while (c0 | c1) {
+        if (c0 & c1)
+            return false;
+        const bool first = c0 != 0;
+        const unsigned c = first ? c0 : c1;
+        double x, y;
+        if (c & (kLeft | kRight)) {
+            x = c & kLeft ? xMin : xMax;
+            y = s.y0 + (s.y1 - s.y0) * ((x - s.x0) / (s.x1 - s.x0));
+        } else {
+            y = c & kAbove ? yMin : yMax;
+            x = s.x0 + (s.x1 - s.x0) * ((y - s.y0) / (s.y1 - s.y0));
+        }
+        if (first) {
+            s.x0 = x;
+            s.y0 = y;
+            c0 = code(x, y);
+        } else {
+            s.x1 = x;
+            s.y1 = y;
+            c1 = code(x, y);
+        }
+    }
     return true;
 }
 

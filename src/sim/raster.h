@@ -27,6 +27,11 @@ constexpr std::uint32_t toPixel(Colour colour) {
 
 class RasterCanvas : public Canvas {
 public:
+    RasterCanvas() = default;
+    // A copy would draw into the original's pixels.
+    RasterCanvas(const RasterCanvas&) = delete;
+    RasterCanvas& operator=(const RasterCanvas&) = delete;
+
     void scale(float x1, float y1, float x2, float y2) final;
     void cls() final;
     void setBackColor(Colour colour) final;

@@ -1,0 +1,183 @@
+#include "sim/buffercanvas.h"
+#include "sim/errors.h"
+
+#include <QTest>
+
+#include <vector>
+
+using namespace vorlane::sim;
+
+namespace {
+
+constexpr std::uint32_t kWhitePixel = 0xffffffffu;
+constexpr std::uint32_t kRed = 0xffff0000u;
+
+std::vector<std::uint32_t> snapshot(const BufferCanvas& c) {
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < c.heightPixels(); ++y)
+        for (int x = 0; x < c.widthPixels(); ++x)
+            pixels.push_back(c.pixel(x, y));
+    return pixels;
+}
+
+int countPixels(const BufferCanvas& c, std::uint32_t pixel) {
+    const auto all = snapshot(c);
+    return static_cast<int>(std::count(all.begin(), all.end(), pixel));
+}
+
+// Makes the user coordinates the canvas's pixels, and draws in red.
+void usePixels(BufferCanvas& c) {
+    c.scale(0.0f, 0.0f, static_cast<float>(c.widthPixels()), static_cast<float>(c.heightPixels()));
+    c.setForeColor(255);
+}
+
+ErrorKind errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.kind();
+    }
+    QTest::qFail("no error raised", __FILE__, __LINE__);
+    return ErrorKind::Overflow;
+}
+
+} // namespace
+
+class TestRaster : public QObject {
+    Q_OBJECT
+private slots:
+    void colourValuesBecomePixels() {
+        QCOMPARE(toPixel(kYellow), 0xffffff00u);
+        QCOMPARE(toPixel(kWhite), kWhitePixel);
+        QCOMPARE(toPixel(255), kRed);
+        QCOMPARE(toPixel(152 * 0x010101), 0xff989898u);
+        QCOMPARE(toPixel(65536 * 200), 0xff0000c8u);
+    }
+
+    void startsWhiteWithPenWidthOne() {
+        BufferCanvas c(8, 4);
+        QCOMPARE(countPixels(c, kWhitePixel), 32);
+        QCOMPARE(c.drawWidth(), 1);
+        QCOMPARE(c.backColor(), kWhite);
+    }
+
+    void clsAndBackColorFillWithTheBackground() {
+        BufferCanvas c(8, 4);
+        usePixels(c);
+        c.cls(); // before anything is drawn: the white background
+        QCOMPARE(countPixels(c, kWhitePixel), 32);
+        c.line(0.5f, 0.5f, 7.5f, 3.5f);
+        QVERIFY(countPixels(c, kRed) > 0);
+        c.setBackColor(20 * 0x010101); // erases what was drawn
+        QCOMPARE(countPixels(c, 0xff141414u), 32);
+        c.line(0.5f, 0.5f, 7.5f, 0.5f);
+        c.cls(); // the drawing's own background, not white
+        QCOMPARE(countPixels(c, 0xff141414u), 32);
+        QCOMPARE(c.foreColor(), 255); // colours and pen stay
+    }
+
+    void drawsBothEndsOfALine() {
+        BufferCanvas c(10, 10);
+        usePixels(c);
+        c.line(1.5f, 2.5f, 6.5f, 2.5f);
+        for (int x = 1; x <= 6; ++x)
+            QCOMPARE(c.pixel(x, 2), kRed);
+        QCOMPARE(countPixels(c, kRed), 6);
+        c.line(3.5f, 9.9f, 3.5f, 9.9f); // a point
+        QCOMPARE(c.pixel(3, 9), kRed);
+    }
+
+    void cutsLinesAtTheDrawingArea() {
+        BufferCanvas c(10, 10);
+        usePixels(c);
+        const auto before = snapshot(c);
+        c.line(-5.0f, -5.0f, -1.0f, 20.0f); // wholly outside
+        c.line(11.0f, 0.0f, 30.0f, 9.0f);
+        c.line(-1e30f, 12.0f, 1e30f, 12.0f);
+        QCOMPARE(snapshot(c), before);
+        c.line(-3e38f, 4.5f, 3e38f, 4.5f); // crosses from far away
+        for (int x = 0; x < 10; ++x)
+            QCOMPARE(c.pixel(x, 4), kRed);
+        QCOMPARE(countPixels(c, kRed), 10);
+        c.line(10.0f, 10.0f, 10.0f, 10.0f); // the far corner belongs to the last pixel
+        QCOMPARE(c.pixel(9, 9), kRed);
+    }
+
+    void scaleMapsEdgesAndMayReverseAxes() {
+        BufferCanvas c(20, 10);
+        c.setForeColor(255);
+        c.scale(-4.0f, -2.0f, 4.0f, 2.0f); // y grows downwards
+        c.line(-3.9f, -1.9f, -3.9f, -1.9f);
+        QCOMPARE(c.pixel(0, 0), kRed);
+        c.scale(4.0f, 2.0f, -4.0f, -2.0f); // both axes reversed
+        c.line(-3.9f, -1.9f, -3.9f, -1.9f);
+        QCOMPARE(c.pixel(19, 9), kRed);
+        QCOMPARE(countPixels(c, kRed), 2);
+        QCOMPARE(errorOf([&] { c.scale(1.0f, 0.0f, 1.0f, 2.0f); }),
+                 ErrorKind::InvalidPropertyValue);
+    }
+
+    void wideLinesCoverThePenWidthWithRoundEnds() {
+        BufferCanvas c(20, 20);
+        usePixels(c);
+        c.setDrawWidth(5);
+        c.line(5.5f, 10.5f, 14.5f, 10.5f);
+        for (int y = 8; y <= 12; ++y)
+            QCOMPARE(c.pixel(10, y), kRed);
+        QCOMPARE(c.pixel(10, 7), kWhitePixel);
+        QCOMPARE(c.pixel(10, 13), kWhitePixel);
+        // Round ends reach half the width beyond the end points, not the corners.
+        QCOMPARE(c.pixel(3, 10), kRed);
+        QCOMPARE(c.pixel(2, 10), kWhitePixel);
+        QCOMPARE(c.pixel(3, 8), kWhitePixel);
+        QCOMPARE(c.pixel(16, 12), kWhitePixel);
+    }
+
+    void wideDiagonalLinesHaveNoGaps() {
+        BufferCanvas c(40, 40);
+        usePixels(c);
+        c.setDrawWidth(2);
+        c.line(2.0f, 3.0f, 37.0f, 31.0f);
+        for (int y = 3; y <= 31; ++y) {
+            int covered = 0;
+            for (int x = 0; x < 40; ++x)
+                covered += c.pixel(x, y) == kRed;
+            QVERIFY2(covered >= 1 && covered <= 4, qPrintable(QString::number(y)));
+        }
+        c.setDrawWidth(5);
+        c.line(-1e30f, 20.5f, 1e30f, 20.5f); // wide and from far away
+        for (int x = 0; x < 40; ++x)
+            QCOMPARE(c.pixel(x, 22), kRed);
+    }
+
+    void refusesValuesItCannotTake() {
+        BufferCanvas c(4, 4);
+        QCOMPARE(errorOf([&] { c.setDrawWidth(0); }), ErrorKind::InvalidPropertyValue);
+        QCOMPARE(errorOf([&] { c.setDrawWidth(-3); }), ErrorKind::InvalidPropertyValue);
+        QCOMPARE(c.drawWidth(), 1);
+        QCOMPARE(errorOf([&] { c.setForeColor(-1); }), ErrorKind::InvalidPropertyValue);
+        QCOMPARE(errorOf([&] { c.setBackColor(kWhite + 1); }), ErrorKind::InvalidPropertyValue);
+        QCOMPARE(errorOf([&] { c.setHeight(-15.0f); }), ErrorKind::InvalidPropertyValue);
+        QCOMPARE(errorOf([&] { c.setWidth(1e9f); }), ErrorKind::InvalidPropertyValue);
+        QCOMPARE(c.widthPixels(), 4);
+    }
+
+    void resizingKeepsTheDrawingState() {
+        BufferCanvas c(4, 4);
+        c.setBackColor(30 * 0x010101);
+        c.setForeColor(kYellow);
+        c.setDrawWidth(3);
+        c.setWidth(150.0f);
+        c.setHeight(75.0f);
+        QCOMPARE(c.widthPixels(), 10);
+        QCOMPARE(c.heightPixels(), 5);
+        QCOMPARE(c.width(), 150.0f);
+        QCOMPARE(c.backColor(), 30 * 0x010101);
+        QCOMPARE(c.foreColor(), kYellow);
+        QCOMPARE(c.drawWidth(), 3);
+        QCOMPARE(countPixels(c, 0xff1e1e1eu), 50);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestRaster)
+#include "test_raster.moc"
