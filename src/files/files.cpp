@@ -1,0 +1,147 @@
+#include "files.h"
+
+#include "atomicfile.h"
+#include "parameterfile.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+
+namespace vorlane::files {
+
+namespace {
+
+// The File commands differ only in what they pass to apidialogbox.
+struct Command {
+    const char* mode;
+    const char* title;
+    const char* filterCaption;
+    const char* filterPattern;
+    const char* defaultExtension;
+
+    QString titleText() const { return QLatin1String(title); }
+};
+
+constexpr Command kSaveImage{"save", "Save Vorlane simulation", "Tavik picture(*.bmp)", "*.bmp", ".bmp"};
+constexpr Command kSaveParameters{"save", "Select a file name for saving data", "Pellam file(*.pel)", "*.pel", ".pel"};
+constexpr Command kRetrieveParameters{"load", "Open a file", "Pellam files(*.pel)", "*.pel", ".pel"};
+
+// The dialog handed over the name in a buffer filled up with NULs behind it,
+// so trimming spaces from both ends only ever removed leading ones; the name
+// then ends before its first character below code 31.
+QString cleanedName(const QString& chosen)
+{
+    qsizetype start = 0;
+    while (start < chosen.size() && chosen[start] == u' ')
+        ++start;
+    qsizetype end = start;
+    while (end < chosen.size() && chosen[end].unicode() >= 31)
+        ++end;
+    return chosen.sliced(start, end - start);
+}
+
+// The default-extension rule: a name keeps its ending when it ends in the
+// default extension exactly (case counts) or in any three-letter extension;
+// otherwise the default extension is appended.
+QString withDefaultExtension(const QString& name, const QString& extension)
+{
+    const qsizetype n = name.size();
+    if (name.right(4) == extension)
+        return name;
+    if (n > 3 && name[n - 4] == u'.')
+        return name;
+    return name + extension;
+}
+
+QByteArray bitmapOf(const QImage& image)
+{
+    // Qt writes 32-bit images as 24-bit bitmaps without compression but keeps
+    // 8-bit ones as palette images, so every image goes through RGB32.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "BMP");
+    writer.write(image.convertToFormat(QImage::Format_RGB32));
+    return buffer.data();
+}
+
+// True when a file was chosen.
+bool chooseFileFor(Files& files, const Command& command)
+{
+    files.cancelflag = 0;
+    files.apidialogbox(QLatin1String(command.mode), command.titleText(),
+                       QLatin1String(command.filterCaption), QLatin1String(command.filterPattern),
+                       QLatin1String(command.defaultExtension));
+    return files.cancelflag == 0;
+}
+
+} // namespace
+
+Files::Files(Dialogs& dialogs) : dialogs_(dialogs) {}
+
+void Files::apidialogbox(const QString& mode, const QString& title,
+                         const QString& filterCaption, const QString& filterPattern,
+                         const QString& defaultExtension)
+{
+    const QList<FileFilter> filters{{filterCaption, filterPattern},
+                                    {QStringLiteral("All files"), QStringLiteral("*.*")}};
+    std::optional<QString> path;
+    if (mode == QLatin1String("save"))
+        path = dialogs_.chooseFile({FileRequest::Kind::Save, title, filters});
+    if (mode == QLatin1String("load"))
+        path = dialogs_.chooseFile({FileRequest::Kind::Open, title, filters});
+
+    // dlgfile is used in the current directory, so a folder that cannot be
+    // entered counts as no file chosen rather than sending it elsewhere.
+    if (!path || !QDir::setCurrent(QFileInfo(*path).absolutePath())) {
+        dialogs_.inform(title, QStringLiteral("No file was selected"));
+        cancelflag = 1;
+        return;
+    }
+    confirmedName_ = QFileInfo(*path).fileName();
+    dlgfile = withDefaultExtension(cleanedName(confirmedName_), defaultExtension);
+}
+
+void Files::saveChosenFile(const QString& title, const QByteArray& content)
+{
+    // The save dialog asked about the name it was given; an existing file
+    // that became the target only through the clean-up or the default
+    // extension has not been asked about yet.
+    if (dlgfile != confirmedName_ && QFileInfo::exists(dlgfile)) {
+        const QString question =
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(dlgfile);
+        if (!dialogs_.confirm(title, question))
+            return;
+    }
+    if (const std::optional<QString> reason = saveAtomically(dlgfile, content))
+        dialogs_.reportError(title, QStringLiteral("Could not save \"%1\": %2").arg(dlgfile, *reason));
+}
+
+void Files::savimage(const QImage& image)
+{
+    if (chooseFileFor(*this, kSaveImage))
+        saveChosenFile(kSaveImage.titleText(), bitmapOf(image));
+}
+
+void Files::savparamdlg(const ParameterFields& fields)
+{
+    if (chooseFileFor(*this, kSaveParameters))
+        saveChosenFile(kSaveParameters.titleText(), parameterfile::encode(fields));
+}
+
+void Files::retparamdlg(ParameterFields& fields)
+{
+    if (!chooseFileFor(*this, kRetrieveParameters))
+        return;
+    const parameterfile::Contents contents = parameterfile::read(dlgfile);
+    if (!contents.problem.isEmpty()) {
+        dialogs_.reportError(kRetrieveParameters.titleText(),
+                             QStringLiteral("Could not retrieve the parameters from \"%1\": %2")
+                                 .arg(dlgfile, contents.problem));
+        return;
+    }
+    for (const QString& name : parameterfile::fieldNames())
+        fields.setFieldText(name, contents.texts.value(name));
+}
+
+} // namespace vorlane::files

@@ -1,0 +1,96 @@
+#include "files/files.h"
+#include "scripted.h"
+
+using namespace vorlane::files;
+
+Q_DECLARE_METATYPE(vorlane::files::FileRequest::Kind)
+Q_DECLARE_METATYPE(std::optional<QString>)
+
+class TestFileDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void chosenNameBecomesDlgfile_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("dlgfile");
+        QTest::newRow("no extension") << "sky" << "sky.bmp";
+        QTest::newRow("default extension") << "sky.bmp" << "sky.bmp";
+        QTest::newRow("capitals") << "sky.BMP" << "sky.BMP";
+        QTest::newRow("own three letters") << "sky.jpg" << "sky.jpg";
+        QTest::newRow("four letters") << "sky.jpeg" << "sky.jpeg.bmp";
+        QTest::newRow("three characters") << "abc" << "abc.bmp";
+        QTest::newRow("one letter") << "a.b" << "a.b.bmp";
+        QTest::newRow("leading space") << " sky" << "sky.bmp";
+        QTest::newRow("trailing space stays") << "sky " << "sky .bmp";
+        QTest::newRow("cut at code 30") << QString("sky\x1ex.bmp") << "sky.bmp";
+        QTest::newRow("code 31 stays") << QString("sky\x1f") << QString("sky\x1f.bmp");
+    }
+    void chosenNameBecomesDlgfile() {
+        QFETCH(QString, chosen);
+        Workspace workspace;
+        QDir(workspace.folder()).mkdir("pictures");
+        ScriptedDialogs dialogs;
+        dialogs.paths << workspace.path("pictures/" + chosen);
+        Files files(dialogs);
+        files.apidialogbox("save", "Title", "Tavik picture(*.bmp)", "*.bmp", ".bmp");
+        QTEST(files.dlgfile, "dlgfile");
+        QCOMPARE(files.cancelflag, 0);
+        QCOMPARE(QDir::currentPath(), workspace.folder() + "/pictures");
+        QVERIFY(dialogs.informed.isEmpty());
+    }
+
+    void modeChoosesTheDialog_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<FileRequest::Kind>("kind");
+        QTest::newRow("save") << "save" << FileRequest::Kind::Save;
+        QTest::newRow("load") << "load" << FileRequest::Kind::Open;
+    }
+    void modeChoosesTheDialog() {
+        QFETCH(QString, mode);
+        Workspace workspace;
+        ScriptedDialogs dialogs;
+        dialogs.paths << workspace.path("x.pel");
+        Files files(dialogs);
+        files.apidialogbox(mode, "Open a file", "Pellam files(*.pel)", "*.pel", ".pel");
+        QCOMPARE(dialogs.requests.size(), 1);
+        const FileRequest& request = dialogs.requests.first();
+        QTEST(request.kind, "kind");
+        QCOMPARE(request.title, "Open a file");
+        QCOMPARE(request.filters.size(), 2);
+        QCOMPARE(request.filters[0].caption, "Pellam files(*.pel)");
+        QCOMPARE(request.filters[0].pattern, "*.pel");
+        QCOMPARE(request.filters[1].caption, "All files");
+        QCOMPARE(request.filters[1].pattern, "*.*");
+    }
+
+    // Each way of ending without a file: the message, cancelflag 1, and
+    // dlgfile and the current directory as they were.
+    void noFileChosen_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<std::optional<QString>>("path");
+        QTest::addColumn<int>("dialogsShown");
+        QTest::newRow("cancelled") << "save" << std::optional<QString>() << 1;
+        QTest::newRow("unknown mode") << "Save" << std::optional<QString>() << 0;
+        QTest::newRow("empty mode") << "" << std::optional<QString>() << 0;
+        QTest::newRow("folder gone") << "load" << std::optional<QString>("/nonexistent/vorlane/sky") << 1;
+    }
+    void noFileChosen() {
+        QFETCH(QString, mode);
+        QFETCH(std::optional<QString>, path);
+        Workspace workspace;
+        ScriptedDialogs dialogs;
+        dialogs.paths << path;
+        Files files(dialogs);
+        files.dlgfile = "earlier.bmp";
+        files.apidialogbox(mode, "Save Vorlane simulation", "Tavik picture(*.bmp)", "*.bmp", ".bmp");
+        QTEST(int(dialogs.requests.size()), "dialogsShown");
+        QCOMPARE(dialogs.informed.size(), 1);
+        QCOMPARE(dialogs.informed[0].caption, "Save Vorlane simulation");
+        QCOMPARE(dialogs.informed[0].text, "No file was selected");
+        QCOMPARE(files.cancelflag, 1);
+        QCOMPARE(files.dlgfile, "earlier.bmp");
+        QCOMPARE(QDir::currentPath(), workspace.folder());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileDialog)
+#include "test_filedialog.moc"
