@@ -1,0 +1,117 @@
+#include "files/qtdialogs.h"
+#include "scripted.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+using namespace vorlane::files;
+
+namespace {
+
+// Acts on the modal dialog of type T once it is shown. The action must close
+// it; checks belong after the call that showed it, so that a failing check
+// cannot leave the dialog open.
+template <typename T>
+void whenShown(std::function<void(T&)> act) {
+    QTimer::singleShot(0, [act] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
+            act(*dialog);
+        else if (QApplication::activeModalWidget())
+            QApplication::activeModalWidget()->close();
+    });
+}
+
+const FileRequest kRequest{FileRequest::Kind::Save, "Save Vorlane simulation",
+                           {{"Tavik picture(*.bmp)", "*.bmp"}, {"All files", "*.*"}}};
+
+} // namespace
+
+class TestQtDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void saveDialogShowsTheRequest() {
+        Workspace workspace;
+        QWidget owner;
+        QtDialogs dialogs(&owner);
+        QString title, selectedFilter;
+        QStringList shownFilters;
+        bool confirmsOverwrite = false, save = false;
+        whenShown<QFileDialog>([&](QFileDialog& dialog) {
+            title = dialog.windowTitle();
+            save = dialog.acceptMode() == QFileDialog::AcceptSave;
+            confirmsOverwrite = !dialog.testOption(QFileDialog::DontConfirmOverwrite);
+            selectedFilter = dialog.selectedNameFilter();
+            if (auto* combo = dialog.findChild<QComboBox*>("fileTypeCombo"))
+                for (int i = 0; i < combo->count(); ++i)
+                    shownFilters << combo->itemText(i);
+            dialog.selectFile(workspace.path("sky"));
+            static_cast<QDialog&>(dialog).accept(); // QFileDialog's own is protected
+        });
+        const std::optional<QString> path = dialogs.chooseFile(kRequest);
+        QCOMPARE(title, "Save Vorlane simulation");
+        QVERIFY(save);
+        QVERIFY(confirmsOverwrite);
+        QCOMPARE(shownFilters, QStringList({"Tavik picture(*.bmp)", "All files"}));
+        QVERIFY(selectedFilter.startsWith("Tavik picture(*.bmp)"));
+        QCOMPARE(path, std::optional(workspace.path("sky")));
+    }
+
+    void openDialogTakesAMissingFile() {
+        Workspace workspace;
+        QtDialogs dialogs(nullptr);
+        whenShown<QFileDialog>([&](QFileDialog& dialog) {
+            dialog.selectFile(workspace.path("new.pel"));
+            static_cast<QDialog&>(dialog).accept(); // QFileDialog's own is protected
+        });
+        FileRequest request = kRequest;
+        request.kind = FileRequest::Kind::Open;
+        QCOMPARE(dialogs.chooseFile(request), std::optional(workspace.path("new.pel")));
+    }
+
+    void cancelledDialogChoosesNothing() {
+        QtDialogs dialogs(nullptr);
+        whenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+        QCOMPARE(dialogs.chooseFile(kRequest), std::nullopt);
+    }
+
+    void informHasOnlyOkAndNoIcon() {
+        QtDialogs dialogs(nullptr);
+        QString caption, text;
+        QMessageBox::Icon icon = QMessageBox::Critical;
+        QMessageBox::StandardButtons buttons;
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            caption = box.windowTitle();
+            text = box.text();
+            icon = box.icon();
+            buttons = box.standardButtons();
+            box.button(QMessageBox::Ok)->click();
+        });
+        dialogs.inform("Open a file", "No file was selected");
+        QCOMPARE(caption, "Open a file");
+        QCOMPARE(text, "No file was selected");
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    void confirmAnswersYesOrNo() {
+        QtDialogs dialogs(nullptr);
+        whenShown<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
+        QVERIFY(dialogs.confirm("Save Vorlane simulation", "Replace?"));
+        bool noIsDefault = false;
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            noIsDefault = static_cast<QAbstractButton*>(box.defaultButton()) == box.button(QMessageBox::No);
+            box.button(QMessageBox::No)->click();
+        });
+        QVERIFY(!dialogs.confirm("Save Vorlane simulation", "Replace?"));
+        QVERIFY(noIsDefault);
+    }
+};
+
+QTEST_MAIN(TestQtDialogs)
+#include "test_qtdialogs.moc"
