@@ -114,13 +114,25 @@ void Files::saveChosenFile(const QString& title, const QByteArray& content)
             return;
     }
     if (const std::optional<QString> reason = saveAtomically(dlgfile, content))
-        dialogs_.reportError(title, QStringLiteral("Could not save \"%1\": %2").arg(dlgfile, *reason));
+        reportNotSaved(title, *reason);
+}
+
+void Files::reportNotSaved(const QString& title, const QString& reason)
+{
+    dialogs_.reportError(title, QStringLiteral("Could not save \"%1\": %2").arg(dlgfile, reason));
 }
 
 void Files::savimage(const QImage& image)
 {
-    if (chooseFileFor(*this, kSaveImage))
-        saveChosenFile(kSaveImage.titleText(), bitmapOf(image));
+    if (!chooseFileFor(*this, kSaveImage))
+        return;
+    // A canvas shrunk to nothing has no picture to write, and an empty file
+    // would pass for a saved one.
+    if (image.isNull()) {
+        reportNotSaved(kSaveImage.titleText(), QStringLiteral("the picture is empty"));
+        return;
+    }
+    saveChosenFile(kSaveImage.titleText(), bitmapOf(image));
 }
 
 void Files::savparamdlg(const ParameterFields& fields)

@@ -38,6 +38,7 @@ public:
 private:
     // Writes the content to dlgfile, asking first where the dialog did not.
     void saveChosenFile(const QString& title, const QByteArray& content);
+    void reportNotSaved(const QString& title, const QString& reason);
 
     Dialogs& dialogs_;
     // The name that the dialog confirmed, before the clean-up and the

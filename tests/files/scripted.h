@@ -1,12 +1,14 @@
 #pragma once
 
 // Test doubles for the File commands: a scripted dialog seam, the panel's
-// fields as a map, and a scratch folder that is the current directory.
+// fields as a map, a scratch folder that is the current directory, and a
+// file reader.
 
 #include "files/dialogs.h"
 #include "files/parameterfields.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,6 +49,11 @@ public:
     QString fieldText(const QString& name) const override { return texts.value(name); }
     void setFieldText(const QString& name, const QString& text) override { texts[name] = text; }
 };
+
+inline QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // A fresh folder for one test; the current directory is restored at its end.
 class Workspace {

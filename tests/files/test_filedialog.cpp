@@ -3,7 +3,6 @@
 
 using namespace vorlane::files;
 
-Q_DECLARE_METATYPE(vorlane::files::FileRequest::Kind)
 Q_DECLARE_METATYPE(std::optional<QString>)
 
 class TestFileDialog : public QObject {
@@ -36,30 +35,6 @@ private slots:
         QCOMPARE(files.cancelflag, 0);
         QCOMPARE(QDir::currentPath(), workspace.folder() + "/pictures");
         QVERIFY(dialogs.informed.isEmpty());
-    }
-
-    void modeChoosesTheDialog_data() {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<FileRequest::Kind>("kind");
-        QTest::newRow("save") << "save" << FileRequest::Kind::Save;
-        QTest::newRow("load") << "load" << FileRequest::Kind::Open;
-    }
-    void modeChoosesTheDialog() {
-        QFETCH(QString, mode);
-        Workspace workspace;
-        ScriptedDialogs dialogs;
-        dialogs.paths << workspace.path("x.pel");
-        Files files(dialogs);
-        files.apidialogbox(mode, "Open a file", "Pellam files(*.pel)", "*.pel", ".pel");
-        QCOMPARE(dialogs.requests.size(), 1);
-        const FileRequest& request = dialogs.requests.first();
-        QTEST(request.kind, "kind");
-        QCOMPARE(request.title, "Open a file");
-        QCOMPARE(request.filters.size(), 2);
-        QCOMPARE(request.filters[0].caption, "Pellam files(*.pel)");
-        QCOMPARE(request.filters[0].pattern, "*.pel");
-        QCOMPARE(request.filters[1].caption, "All files");
-        QCOMPARE(request.filters[1].pattern, "*.*");
     }
 
     // Each way of ending without a file: the message, cancelflag 1, and

@@ -5,7 +5,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
+#include <QAbstractButton>
 #include <QTimer>
 
 #include <functional>
@@ -74,12 +74,6 @@ private slots:
         QCOMPARE(dialogs.chooseFile(request), std::optional(workspace.path("new.pel")));
     }
 
-    void cancelledDialogChoosesNothing() {
-        QtDialogs dialogs(nullptr);
-        whenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
-        QCOMPARE(dialogs.chooseFile(kRequest), std::nullopt);
-    }
-
     void informHasOnlyOkAndNoIcon() {
         QtDialogs dialogs(nullptr);
         QString caption, text;
@@ -97,19 +91,6 @@ private slots:
         QCOMPARE(text, "No file was selected");
         QCOMPARE(icon, QMessageBox::NoIcon);
         QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    }
-
-    void confirmAnswersYesOrNo() {
-        QtDialogs dialogs(nullptr);
-        whenShown<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
-        QVERIFY(dialogs.confirm("Save Vorlane simulation", "Replace?"));
-        bool noIsDefault = false;
-        whenShown<QMessageBox>([&](QMessageBox& box) {
-            noIsDefault = static_cast<QAbstractButton*>(box.defaultButton()) == box.button(QMessageBox::No);
-            box.button(QMessageBox::No)->click();
-        });
-        QVERIFY(!dialogs.confirm("Save Vorlane simulation", "Replace?"));
-        QVERIFY(noIsDefault);
     }
 };
 
