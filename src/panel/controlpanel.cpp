@@ -1,0 +1,261 @@
+#include "controlpanel.h"
+
+#include "rectangle.h"
+#include "shell/twips.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace vorlane::panel {
+
+namespace {
+
+enum class Kind { Rectangle, Label, TextBox, Button, TickedCheckBox };
+
+struct Font {
+    const char* family;
+    double points;
+    bool bold;
+};
+
+constexpr int kNoTab = -1;
+
+// One control of the panel. Positions and sizes are twips from the top-left
+// corner of the panel's client area.
+struct ControlData {
+    const char* name;
+    Kind kind;
+    const char* text;
+    float left, top, width, height;
+    std::optional<QRgb> back; // fill, background or button face
+    std::optional<QRgb> fore; // text or border
+    std::optional<Font> font;
+    int tab;
+};
+
+constexpr std::optional<QRgb> kDefault;
+// Also the font of the controls without their own.
+constexpr Font kPlain{"MS Sans Serif", 8.25, false};
+constexpr Font kBold{"MS Sans Serif", 8.25, true};
+constexpr Font kLarge{"MS Sans Serif", 9.75, false};
+constexpr QRgb kRed = qRgb(255, 0, 0);
+constexpr QRgb kPaleGrey = qRgb(224, 224, 224);
+constexpr QRgb kGrey = qRgb(192, 192, 192);
+
+// In creation order: later controls lie above earlier ones, and the
+// rectangles are put beneath all of them.
+constexpr ControlData kControls[] = {
+    // name, kind, text, left, top, width, height, back, fore, font, tab
+    {"Shape1", Kind::Rectangle, "", 660, 120, 975, 4515, qRgb(207, 201, 199), qRgb(128, 128, 128), {}, kNoTab},
+    {"Label1", Kind::Label, "smin", 180, 240, 315, 315, kDefault, kRed, {}, 9},
+    {"txtsegmin", Kind::TextBox, "4", 780, 240, 615, 315, kDefault, kDefault, {}, 7},
+    {"Label3", Kind::Label, "smax", 180, 600, 255, 315, kDefault, kDefault, {}, 10},
+    {"txtsegmax", Kind::TextBox, "100", 780, 600, 615, 315, kDefault, kDefault, {}, 8},
+    {"Label4", Kind::Label, "lines", 120, 1020, 495, 315, kDefault, kRed, {}, 12},
+    {"txtlines", Kind::TextBox, "750", 780, 1020, 615, 315, qRgb(255, 255, 255), qRgb(255, 128, 128), kBold, 11},
+    {"Label5", Kind::Label, "seg ln", 120, 1440, 495, 315, kDefault, kRed, {}, 14},
+    {"txtseglength", Kind::TextBox, ".02", 780, 1440, 615, 315, kPaleGrey, kDefault, {}, 13},
+    {"Label7", Kind::Label, "scratch col", 120, 1860, 495, 435, kDefault, kRed, {}, 17},
+    {"txtscratchcol", Kind::TextBox, "50", 780, 1920, 615, 315, kPaleGrey, kDefault, {}, 16},
+    {"Label8", Kind::Label, "sky col", 60, 2400, 495, 375, kDefault, kDefault, {}, 18},
+    {"txtsky", Kind::TextBox, "0", 780, 2400, 615, 315, kPaleGrey, kDefault, {}, 15},
+    {"Label9", Kind::Label, "width", 120, 3120, 495, 315, kDefault, kDefault, {}, 20},
+    {"txtdrawwidth", Kind::TextBox, "1", 780, 3120, 615, 315, kGrey, kDefault, {}, 19},
+    {"Label12", Kind::Label, "anglim", 120, 3840, 495, 315, kDefault, kRed, {}, 22},
+    {"txtanglim", Kind::TextBox, "15", 780, 3840, 615, 315, kGrey, kDefault, {}, 21},
+    {"Shape3", Kind::Rectangle, "", 120, 4680, 1695, 1215, kPaleGrey, kDefault, {}, kNoTab},
+    {"cmdhex", Kind::Button, "draw rings", 360, 4800, 1215, 552, qRgb(255, 224, 192), kDefault, kLarge, 24},
+    {"cmdclear", Kind::Button, "Clear", 480, 5460, 855, 315, kGrey, kDefault, {}, 23},
+    {"Label10", Kind::Label, "vorlane.example.org/rings", 0, 6000, 1935, 255, kDefault, qRgb(0, 0, 255), {}, 30},
+    // Outside the visible area at the panel's design size.
+    {"Command2", Kind::Button, "solcheck", 2280, 8280, 1215, 255, kDefault, kDefault, {}, 0},
+    {"Command3", Kind::Button, "Airy test", 3600, 8280, 1215, 255, kDefault, kDefault, {}, 1},
+    {"Command4", Kind::Button, "File mono airy", 5040, 8280, 1215, 255, kDefault, kDefault, {}, 2},
+    {"txtlam", Kind::TextBox, "", 6840, 8280, 975, 285, kDefault, kDefault, {}, 3},
+    {"Label2", Kind::Label, "lam, nm", 7920, 8280, 615, 255, kDefault, kPaleGrey, {}, 4},
+    {"lblir", Kind::Label, "IR", 6480, 8280, 375, 255, kDefault, kPaleGrey, {}, 5},
+    {"Label6", Kind::Label, "Classical non convolved", 9840, 6720, 975, 495, kDefault, kPaleGrey, {}, 6},
+    {"k2", Kind::TickedCheckBox, "2", 2100, 7800, 615, 255, kDefault, kDefault, {}, 25},
+    {"k3", Kind::TickedCheckBox, "3", 2280, 6840, 495, 255, kDefault, kDefault, {}, 26},
+    {"k4", Kind::TickedCheckBox, "4", 2280, 7080, 495, 255, kDefault, kDefault, {}, 27},
+    {"k5", Kind::TickedCheckBox, "5", 2280, 7320, 495, 255, kDefault, kDefault, {}, 28},
+    {"k6", Kind::TickedCheckBox, "6", 2160, 7560, 615, 255, kDefault, kDefault, {}, 29},
+};
+
+// The fields that "draw rings" reads, and where each goes.
+constexpr std::pair<const char*, std::string sim::RingFields::*> kRingFields[] = {
+    {"txtsegmin", &sim::RingFields::txtsegmin},
+    {"txtsegmax", &sim::RingFields::txtsegmax},
+    {"txtlines", &sim::RingFields::txtlines},
+    {"txtseglength", &sim::RingFields::txtseglength},
+    {"txtscratchcol", &sim::RingFields::txtscratchcol},
+    {"txtsky", &sim::RingFields::txtsky},
+    {"txtdrawwidth", &sim::RingFields::txtdrawwidth},
+    {"txtanglim", &sim::RingFields::txtanglim},
+};
+
+constexpr float kClientWidth = 1980.0f;
+constexpr float kClientHeight = 6330.0f;
+constexpr QRgb kBackColor = qRgb(192, 192, 192);
+
+// The palette roles that a control's two colours stand for.
+std::pair<QPalette::ColorRole, QPalette::ColorRole> colourRoles(Kind kind) {
+    switch (kind) {
+    case Kind::TextBox:
+        return {QPalette::Base, QPalette::Text};
+    case Kind::Button:
+        return {QPalette::Button, QPalette::ButtonText};
+    case Kind::Rectangle:
+    case Kind::Label:
+    case Kind::TickedCheckBox:
+        break;
+    }
+    return {QPalette::Window, QPalette::WindowText};
+}
+
+QFont toQFont(const Font& data) {
+    QFont font;
+    // The captions were laid out for a narrow sans serif: where the font
+    // asked for is missing, one of like width stands in before the
+    // toolkit's own choice.
+    font.setFamilies({QString::fromLatin1(data.family), QStringLiteral("Arial"),
+                      QStringLiteral("Helvetica"), QStringLiteral("Nimbus Sans")});
+    font.setPointSizeF(data.points);
+    font.setBold(data.bold);
+    return font;
+}
+
+QWidget* makeControl(Kind kind, const QString& text) {
+    switch (kind) {
+    case Kind::Rectangle:
+        return new Rectangle;
+    case Kind::Label: {
+        auto* label = new QLabel(text);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setWordWrap(true);
+        return label;
+    }
+    case Kind::TextBox:
+        return new QLineEdit(text);
+    case Kind::Button:
+        return new QPushButton(text);
+    case Kind::TickedCheckBox: {
+        auto* box = new QCheckBox(text);
+        box->setChecked(true);
+        return box;
+    }
+    }
+    throw std::logic_error("unknown kind of control");
+}
+
+QWidget* buildControl(const ControlData& data, QWidget& panel) {
+    QWidget* control = makeControl(data.kind, QString::fromLatin1(data.text));
+    control->setParent(&panel);
+    control->setObjectName(QString::fromLatin1(data.name));
+    control->setGeometry(shell::positionPixels(data.left), shell::positionPixels(data.top),
+                         shell::sizePixels(data.width), shell::sizePixels(data.height));
+
+    const auto [backRole, foreRole] = colourRoles(data.kind);
+    QPalette palette = control->palette();
+    if (data.back)
+        palette.setColor(backRole, QColor(*data.back));
+    if (data.fore)
+        palette.setColor(foreRole, QColor(*data.fore));
+    control->setPalette(palette);
+
+    if (data.font)
+        control->setFont(toQFont(*data.font));
+    if (data.kind == Kind::Rectangle)
+        control->lower();
+    return control;
+}
+
+// Focus moves through the controls that take it, in increasing tab number.
+void orderTabs(const QHash<QString, QWidget*>& controls) {
+    std::vector<const ControlData*> order;
+    for (const ControlData& row : kControls)
+        if (controls.value(QString::fromLatin1(row.name))->focusPolicy() & Qt::TabFocus)
+            order.push_back(&row);
+    std::ranges::sort(order, {}, &ControlData::tab);
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(controls.value(QString::fromLatin1(order[i - 1]->name)),
+                             controls.value(QString::fromLatin1(order[i]->name)));
+}
+
+// A control as the kind of widget that the caller needs.
+template <class Widget>
+Widget& narrowed(QWidget& control) {
+    auto* widget = qobject_cast<Widget*>(&control);
+    if (!widget)
+        throw std::logic_error(control.objectName().toStdString() + " is not a " +
+                               Widget::staticMetaObject.className());
+    return *widget;
+}
+
+// The wait cursor while a drawing runs, restored however the drawing ends.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace
+
+ControlPanel::ControlPanel() {
+    setWindowTitle(QStringLiteral("Controls"));
+    setFixedSize(shell::sizePixels(kClientWidth), shell::sizePixels(kClientHeight));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(kBackColor));
+    setPalette(background);
+    setAutoFillBackground(true);
+    setFont(toQFont(kPlain));
+
+    for (const ControlData& row : kControls)
+        controls_.insert(QString::fromLatin1(row.name), buildControl(row, *this));
+    orderTabs(controls_);
+}
+
+QWidget& ControlPanel::control(const QString& name) const {
+    QWidget* widget = controls_.value(name);
+    if (!widget)
+        throw std::logic_error("no control " + name.toStdString() + " on the panel");
+    return *widget;
+}
+
+QAbstractButton& ControlPanel::button(const QString& name) const {
+    return narrowed<QAbstractButton>(control(name));
+}
+
+QLineEdit& ControlPanel::field(const QString& name) const {
+    return narrowed<QLineEdit>(control(name));
+}
+
+QString ControlPanel::fieldText(const QString& name) const { return field(name).text(); }
+
+void ControlPanel::setFieldText(const QString& name, const QString& text) {
+    field(name).setText(text);
+}
+
+void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1,
+                                sim::RandomSource& random) const {
+    sim::RingFields fields;
+    for (const auto& [name, text] : kRingFields)
+        fields.*text = fieldText(QString::fromLatin1(name)).toStdString();
+    const BusyCursor busy;
+    sim::cmdhex_Click(fields, main, f1, random);
+}
+
+void ControlPanel::cmdclear_Click(sim::Canvas& f1) { f1.cls(); }
+
+} // namespace vorlane::panel

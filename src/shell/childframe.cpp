@@ -1,0 +1,26 @@
+#include "childframe.h"
+
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+
+namespace vorlane::shell {
+
+ChildFrame::ChildFrame(QMdiArea& area, QWidget* content, Qt::WindowFlags flags) {
+    setWidget(content);
+    setWindowTitle(content->windowTitle());
+    area.addSubWindow(this);
+    // Set once the frame has its parent: the area adds its own defaults otherwise.
+    setWindowFlags(flags);
+    // A child widget would otherwise appear with its parent.
+    hide();
+}
+
+void ChildFrame::setTop(float twips) { move(x(), positionPixels(twips)); }
+
+void ChildFrame::setLeft(float twips) { move(positionPixels(twips), y()); }
+
+void ChildFrame::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+} // namespace vorlane::shell

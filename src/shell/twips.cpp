@@ -1,0 +1,39 @@
+#include "twips.h"
+
+#include "sim/buffercanvas.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <cmath>
+
+namespace vorlane::shell {
+
+namespace {
+constexpr double kTwipsPerInch = 1440.0;
+constexpr double kUsualDpi = 96.0;
+} // namespace
+
+double twipsPerPixel() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInch() : kUsualDpi;
+    return kTwipsPerInch / (dpi > 0.0 ? dpi : kUsualDpi);
+}
+
+int sizePixels(float twips) { return sim::pixelsForTwips(twips, twipsPerPixel()); }
+
+int positionPixels(float twips) {
+    // The magnitude follows the same limits as a size; NaN stays NaN and is refused.
+    const int pixels = sim::pixelsForTwips(std::fabs(twips), twipsPerPixel());
+    return twips < 0.0f ? -pixels : pixels;
+}
+
+float twipsForPixels(int pixels) { return static_cast<float>(pixels * twipsPerPixel()); }
+
+sim::WindowSize outerSize(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    return {twipsForPixels(frame.height()), twipsForPixels(frame.width())};
+}
+
+} // namespace vorlane::shell

@@ -1,0 +1,26 @@
+#pragma once
+
+// Window sizes and positions are twips, 1/1440 of a logical inch. This is the
+// one place that turns them into the screen's pixels and back.
+
+#include "sim/rings.h"
+
+class QWidget;
+
+namespace vorlane::shell {
+
+// Twips in one device-independent pixel of the screen: 15 at 96 dpi.
+double twipsPerPixel();
+
+// A size in whole pixels; a negative, non-finite or huge size is an invalid
+// property value.
+int sizePixels(float twips);
+// A position in whole pixels; it may be negative, but not non-finite or huge.
+int positionPixels(float twips);
+float twipsForPixels(int pixels);
+
+// The outer size of a top-level window as the windowing system reports it,
+// frame and menu bar included.
+sim::WindowSize outerSize(const QWidget& window);
+
+} // namespace vorlane::shell

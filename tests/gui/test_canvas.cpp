@@ -1,0 +1,287 @@
+// The canvas window f1: its drawing operations, their failures, and the
+// window that shows the persistent image.
+
+#include "pixels.h"
+#include "shell/canvaswindow.h"
+#include "shell/twips.h"
+#include "sim/errors.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPaintEvent>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+using namespace vorlane;
+using shell::CanvasWindow;
+using test::countPixels;
+using test::filledWith;
+using test::greyPixel;
+
+namespace {
+
+constexpr sim::Colour kRed = 255;
+constexpr sim::Colour kGreen = 255 * 256;
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+void expectRefused(const std::function<void()>& operation) {
+    try {
+        operation();
+        QFAIL("the operation was not refused");
+    } catch (const sim::RuntimeError& error) {
+        QCOMPARE(error.kind(), sim::ErrorKind::InvalidPropertyValue);
+    }
+}
+
+QMdiSubWindow& frameOf(const CanvasWindow& canvas) {
+    return *qobject_cast<QMdiSubWindow*>(canvas.hWnd()->parentWidget());
+}
+
+} // namespace
+
+class TestCanvas : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QMdiArea> area_;
+    std::unique_ptr<CanvasWindow> canvas_;
+
+private slots:
+    void init() {
+        area_ = std::make_unique<QMdiArea>();
+        area_->resize(800, 600);
+        canvas_ = std::make_unique<CanvasWindow>(*area_);
+    }
+
+    void cleanup() {
+        canvas_.reset();
+        area_.reset();
+    }
+
+    // Design values and the state before anything was drawn.
+
+    void startsHiddenWhiteAtItsDesignSize() {
+        const QImage image = canvas_->Image();
+        QCOMPARE(image.size(), QSize(shell::sizePixels(4965.0f), shell::sizePixels(5310.0f)));
+        QVERIFY(filledWith(image, greyPixel(255)));
+        QCOMPARE(canvas_->backColor(), sim::kWhite);
+        QCOMPARE(canvas_->drawWidth(), std::int16_t{1});
+        QVERIFY(frameOf(*canvas_).isHidden());
+        QCOMPARE(frameOf(*canvas_).windowTitle(), QStringLiteral("rr"));
+        QVERIFY(frameOf(*canvas_).windowFlags() & Qt::FramelessWindowHint);
+    }
+
+    void imageBeforeDrawingIsBackgroundAtDrawingAreaSize() {
+        canvas_->setBackColor(kGreen);
+        canvas_->setWidth(3000.0f);
+        canvas_->setHeight(1500.0f);
+        const QImage image = canvas_->Image();
+        QCOMPARE(image.size(), QSize(shell::sizePixels(3000.0f), shell::sizePixels(1500.0f)));
+        QVERIFY(filledWith(image, sim::toPixel(kGreen)));
+    }
+
+    void imageIsACopyThatLaterDrawingLeavesAlone() {
+        const QImage before = canvas_->Image();
+        canvas_->setForeColor(kRed);
+        canvas_->line(0.0f, 0.0f, 100.0f, 100.0f);
+        QVERIFY(filledWith(before, greyPixel(255)));
+        QVERIFY(countPixels(canvas_->Image(), sim::toPixel(kRed)) > 0);
+    }
+
+    // Erasing.
+
+    void clsBeforeDrawingLeavesWhite() {
+        canvas_->cls();
+        QVERIFY(filledWith(canvas_->Image(), greyPixel(255)));
+    }
+
+    void clsAfterDrawingFillsWithThatDrawingsBackColor() {
+        canvas_->setBackColor(77 * 65793);
+        canvas_->setForeColor(sim::kYellow);
+        canvas_->line(0.0f, 10.0f, 300.0f, 10.0f);
+        QVERIFY(countPixels(canvas_->Image(), sim::toPixel(sim::kYellow)) > 0);
+        canvas_->cls();
+        QVERIFY(filledWith(canvas_->Image(), greyPixel(77)));
+    }
+
+    void backColorErasesWhatWasDrawn() {
+        canvas_->setForeColor(0);
+        canvas_->line(0.0f, 0.0f, 200.0f, 200.0f);
+        canvas_->setBackColor(kRed);
+        QVERIFY(filledWith(canvas_->Image(), sim::toPixel(kRed)));
+    }
+
+    // Lines and the coordinate system.
+
+    void lineWhollyOutsideChangesNothing() {
+        canvas_->scale(0.0f, 0.0f, 10.0f, 10.0f);
+        canvas_->setForeColor(kRed);
+        canvas_->line(20.0f, 20.0f, 30.0f, 25.0f);
+        canvas_->line(-5.0f, -1.0f, 15.0f, -1.0f);
+        QVERIFY(filledWith(canvas_->Image(), greyPixel(255)));
+    }
+
+    void lineCrossingTheAreaIsDrawnAcrossIt() {
+        canvas_->scale(0.0f, 0.0f, 10.0f, 10.0f);
+        canvas_->setForeColor(kRed);
+        canvas_->line(-50.0f, 5.0f, 60.0f, 5.0f);
+        const QImage image = canvas_->Image();
+        const int row = image.height() / 2;
+        QCOMPARE(image.pixel(0, row), sim::toPixel(kRed));
+        QCOMPARE(image.pixel(image.width() - 1, row), sim::toPixel(kRed));
+        QCOMPARE(countPixels(image, sim::toPixel(kRed)), qsizetype{image.width()});
+    }
+
+    void scaleWithReversedEdgesReversesTheAxes() {
+        canvas_->scale(10.0f, 10.0f, 0.0f, 0.0f);
+        canvas_->setForeColor(kRed);
+        canvas_->line(9.99f, 9.99f, 9.98f, 9.98f); // next to x1, y1: the top-left corner
+        const QImage image = canvas_->Image();
+        QCOMPARE(image.pixel(0, 0), sim::toPixel(kRed));
+        QCOMPARE(image.pixel(image.width() - 1, image.height() - 1), greyPixel(255));
+    }
+
+    void yGrowsDownwardsWhenTopIsBelowBottomInValue() {
+        canvas_->scale(-4.0f, -3.0f, 4.0f, 3.0f);
+        canvas_->setForeColor(kRed);
+        canvas_->line(-4.0f, 2.99f, 4.0f, 2.99f);
+        const QImage image = canvas_->Image();
+        QCOMPARE(image.pixel(image.width() / 2, image.height() - 1), sim::toPixel(kRed));
+        QCOMPARE(image.pixel(image.width() / 2, 0), greyPixel(255));
+    }
+
+    void greyLevelsStayExact() {
+        canvas_->setDrawWidth(3);
+        for (int level = 0; level < 256; ++level) {
+            canvas_->setForeColor(level * 65793);
+            canvas_->line(static_cast<float>(level), 0.0f, static_cast<float>(level) + 50.0f, 300.0f);
+        }
+        const QImage image = canvas_->Image();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                QVERIFY(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p));
+            }
+        QVERIFY(countPixels(image, greyPixel(128)) > 0);
+    }
+
+    // Size and place.
+
+    void sizeReadsBackInTwipsOfWholePixels() {
+        canvas_->setHeight(1000.0f);
+        canvas_->setWidth(2003.0f);
+        const double half = shell::twipsPerPixel() / 2.0;
+        QVERIFY(std::fabs(canvas_->height() - 1000.0) <= half);
+        QVERIFY(std::fabs(canvas_->width() - 2003.0) <= half);
+        // No border: the window is exactly as large as its picture.
+        QCOMPARE(frameOf(*canvas_).size(), canvas_->Image().size());
+    }
+
+    void resizeKeepsTheDrawingState() {
+        canvas_->setForeColor(kRed);
+        canvas_->setDrawWidth(4);
+        canvas_->setBackColor(kGreen);
+        canvas_->setHeight(2400.0f);
+        canvas_->setWidth(3600.0f);
+        QCOMPARE(canvas_->foreColor(), kRed);
+        QCOMPARE(canvas_->drawWidth(), std::int16_t{4});
+        QCOMPARE(canvas_->backColor(), kGreen);
+        QVERIFY(filledWith(canvas_->Image(), sim::toPixel(kGreen)));
+    }
+
+    void scaleFollowsAResize() {
+        canvas_->scale(0.0f, 0.0f, 1.0f, 1.0f);
+        canvas_->setWidth(6000.0f);
+        canvas_->setForeColor(kRed);
+        canvas_->line(0.999f, 0.5f, 0.999f, 0.5f);
+        const QImage image = canvas_->Image();
+        QCOMPARE(image.pixel(image.width() - 1, image.height() / 2), sim::toPixel(kRed));
+    }
+
+    void topAndLeftPlaceTheWindowInTheClientArea() {
+        canvas_->setTop(300.0f);
+        canvas_->setLeft(150.0f);
+        QCOMPARE(frameOf(*canvas_).pos(),
+                 QPoint(shell::positionPixels(150.0f), shell::positionPixels(300.0f)));
+    }
+
+    // Refused values: the canvas stays as it was.
+
+    void penWidthBelowOneIsRefused() {
+        canvas_->setDrawWidth(2);
+        expectRefused([&] { canvas_->setDrawWidth(0); });
+        expectRefused([&] { canvas_->setDrawWidth(-1); });
+        QCOMPARE(canvas_->drawWidth(), std::int16_t{2});
+    }
+
+    void negativeOrUnusableSizesAreRefused() {
+        const QSize before = canvas_->Image().size();
+        expectRefused([&] { canvas_->setHeight(-15.0f); });
+        expectRefused([&] { canvas_->setWidth(-1.0f); });
+        expectRefused([&] { canvas_->setWidth(std::nanf("")); });
+        expectRefused([&] { canvas_->setHeight(1e30f); });
+        // An area without pixels could hold no picture.
+        expectRefused([&] { canvas_->setHeight(0.0f); });
+        QCOMPARE(canvas_->Image().size(), before);
+        QCOMPARE(frameOf(*canvas_).size(), before);
+    }
+
+    void unusablePositionsAreRefused() {
+        canvas_->setTop(-300.0f);
+        expectRefused([&] { canvas_->setLeft(std::nanf("")); });
+        expectRefused([&] { canvas_->setTop(-1e30f); });
+        QCOMPARE(frameOf(*canvas_).pos(), QPoint(0, shell::positionPixels(-300.0f)));
+    }
+
+    // The window.
+
+    void showMakesTheWindowVisibleShowingItsPicture() {
+        area_->show();
+        canvas_->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(area_.get()));
+        QVERIFY(frameOf(*canvas_).isVisible());
+        canvas_->setForeColor(kRed);
+        canvas_->setDrawWidth(5);
+        canvas_->line(0.0f, 0.0f, 300.0f, 200.0f);
+        const QImage shown = canvas_->hWnd()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown, canvas_->Image());
+    }
+
+    void manyOperationsInARowArePaintedOnceAfterwards() {
+        area_->show();
+        canvas_->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(area_.get()));
+        QCoreApplication::processEvents();
+        PaintCounter counter;
+        canvas_->hWnd()->installEventFilter(&counter);
+        canvas_->scale(0.0f, 0.0f, 1.0f, 1.0f);
+        for (int i = 0; i < 5000; ++i) {
+            canvas_->setForeColor(i % 256 * 65793);
+            canvas_->line(0.0f, static_cast<float>(i) / 5000.0f, 1.0f, 0.5f);
+        }
+        canvas_->cls();
+        canvas_->setBackColor(kGreen);
+        QTRY_VERIFY(counter.paints >= 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(counter.paints, 1);
+        // The next change is shown again.
+        canvas_->line(0.0f, 0.0f, 1.0f, 1.0f);
+        QTRY_COMPARE(counter.paints, 2);
+    }
+};
+
+QTEST_MAIN(TestCanvas)
+#include "test_canvas.moc"
