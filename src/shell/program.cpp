@@ -59,9 +59,11 @@ void Program::wire() {
                      handler([this] { panel::ControlPanel::cmdclear_Click(forms_.f1()); }));
 
     // The canvas covers nearly all the client area: the panel stays above it
-    // whichever child window is activated.
-    QObject::connect(&main.area(), &QMdiArea::subWindowActivated, &main,
-                     [this] { forms_.fc1Frame().raise(); });
+    // whichever child window is activated. Queued, because the area raises
+    // the activated window only after it has announced it.
+    QObject::connect(
+        &main.area(), &QMdiArea::subWindowActivated, &main, [this] { forms_.fc1Frame().raise(); },
+        Qt::QueuedConnection);
 }
 
 } // namespace vorlane::shell

@@ -1,0 +1,370 @@
+// The running program: start-up, the File menu, the child windows, the
+// panel's handlers wired to the canvas, and run-time errors.
+
+#include "files/dialogs.h"
+#include "panel/controlpanel.h"
+#include "pixels.h"
+#include "shell/canvaswindow.h"
+#include "shell/childframe.h"
+#include "shell/mainwindow.h"
+#include "shell/program.h"
+#include "shell/twips.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+using namespace vorlane;
+using test::countPixels;
+using test::filledWith;
+using test::greyPixel;
+
+namespace {
+
+// File dialogs that answer from a list and note what was asked.
+class FakeDialogs final : public files::Dialogs {
+public:
+    QList<std::optional<QString>> answers;
+    QList<files::FileRequest> requests;
+    QWidget* owner = nullptr;
+
+    std::optional<QString> chooseFile(const files::FileRequest& request) override {
+        requests << request;
+        return answers.isEmpty() ? std::nullopt : answers.takeFirst();
+    }
+    void inform(const QString&, const QString&) override {}
+    bool confirm(const QString&, const QString&) override { return true; }
+    void reportError(const QString&, const QString&) override {}
+};
+
+// Closes the next message box that comes up and keeps its text.
+class MessageBoxCloser : public QObject {
+public:
+    QString text;
+
+    MessageBoxCloser() {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                box->accept();
+                timer_.stop();
+            }
+        });
+        timer_.start(10);
+    }
+
+private:
+    QTimer timer_;
+};
+
+bool within(float twips, float expected) {
+    return std::fabs(twips - expected) <= shell::twipsPerPixel() / 2.0;
+}
+
+} // namespace
+
+class TestProgram : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<shell::Program> program_;
+    FakeDialogs* dialogs_ = nullptr;
+    sim::WindowSize mainAtLoad_;
+
+    shell::Forms& forms() { return program_->forms(); }
+    shell::MainWindow& main() { return forms().main(); }
+    QMdiSubWindow& canvasFrame() {
+        return *qobject_cast<QMdiSubWindow*>(forms().f1().hWnd()->parentWidget());
+    }
+    QWidget& control(const char* name) { return forms().fc1().control(QString::fromLatin1(name)); }
+    void setField(const char* name, const char* text) {
+        forms().fc1().setFieldText(QString::fromLatin1(name), QString::fromLatin1(text));
+    }
+    void click(const char* button) { forms().fc1().button(QString::fromLatin1(button)).click(); }
+    QStringList panelTabOrderFrom(const char* first, int count) {
+        QStringList names;
+        control(first).setFocus();
+        for (int i = 0; i < count; ++i) {
+            names << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        return names;
+    }
+
+private slots:
+    void init() {
+        program_ = std::make_unique<shell::Program>([this](QWidget* owner) {
+            auto dialogs = std::make_unique<FakeDialogs>();
+            dialogs->owner = owner;
+            dialogs_ = dialogs.get();
+            return dialogs;
+        });
+        // What the load step read: main is not shown yet.
+        mainAtLoad_ = shell::outerSize(main());
+        main().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main()));
+    }
+
+    void cleanup() { program_.reset(); }
+
+    // Start-up.
+
+    void mainHasItsCaptionAndDesignClientArea() {
+        QCOMPARE(main().windowTitle(), QStringLiteral("Vorlane"));
+        QCOMPARE(main().area().size(),
+                 QSize(shell::sizePixels(11880.0f), shell::sizePixels(8595.0f)));
+        QVERIFY(main().area().geometry().top() >= main().menuBar()->geometry().bottom());
+    }
+
+    void loadStepFitsTheCanvasIntoMain() {
+        shell::CanvasWindow& f1 = forms().f1();
+        QVERIFY(within(f1.height(), mainAtLoad_.height - 750.0f));
+        QVERIFY(within(f1.width(), mainAtLoad_.width - 200.0f));
+        QCOMPARE(canvasFrame().pos(), QPoint(0, 0));
+        QVERIFY(canvasFrame().isVisible());
+        QVERIFY(filledWith(f1.Image(), greyPixel(255)));
+    }
+
+    void loadStepPlacesThePanelAboveTheCanvas() {
+        shell::ChildFrame& panel = forms().fc1Frame();
+        QCOMPARE(panel.pos(), QPoint(shell::positionPixels(50.0f), shell::positionPixels(200.0f)));
+        QVERIFY(panel.isVisible());
+        QCOMPARE(panel.windowTitle(), QStringLiteral("Controls"));
+        QCOMPARE(forms().fc1().size(),
+                 QSize(shell::sizePixels(1980.0f), shell::sizePixels(6330.0f)));
+        QCOMPARE(main().area().subWindowList(QMdiArea::StackingOrder).constLast(), &panel);
+        QCOMPARE(main().area().subWindowList().size(), 2);
+    }
+
+    void eachWindowExistsOnceWhicheverIsAskedForFirst() {
+        program_.reset();
+        shell::Forms forms;
+        shell::CanvasWindow& f1 = forms.f1();
+        QCOMPARE(&forms.f1(), &f1);
+        QCOMPARE(forms.main().area().subWindowList().size(), 2);
+        QCOMPARE(f1.hWnd()->parentWidget()->pos(), QPoint(0, 0));
+        QVERIFY(f1.height() < shell::outerSize(forms.main()).height);
+    }
+
+    void resizingMainLeavesTheChildWindowsAlone() {
+        const QRect canvas = canvasFrame().geometry();
+        const QRect panel = forms().fc1Frame().geometry();
+        main().resize(main().size() + QSize(200, 100));
+        QTRY_COMPARE(main().area().width(), shell::sizePixels(11880.0f) + 200);
+        QCOMPARE(canvasFrame().geometry(), canvas);
+        QCOMPARE(forms().fc1Frame().geometry(), panel);
+    }
+
+    // The child windows.
+
+    void thePanelStaysAboveTheActivatedCanvas() {
+        QMdiArea& area = main().area();
+        QWidget* viewport = area.viewport();
+        const QPoint inPanel = forms().fc1Frame().geometry().center();
+        area.setActiveSubWindow(&canvasFrame());
+        QCOMPARE(area.activeSubWindow(), &canvasFrame());
+        QTRY_VERIFY(forms().fc1Frame().isAncestorOf(viewport->childAt(inPanel)));
+        area.setActiveSubWindow(&forms().fc1Frame());
+        QTest::mouseClick(forms().f1().hWnd(), Qt::LeftButton, {}, QPoint(400, 400));
+        QTRY_COMPARE(area.activeSubWindow(), &canvasFrame());
+        QTRY_VERIFY(forms().fc1Frame().isAncestorOf(viewport->childAt(inPanel)));
+        QCoreApplication::processEvents();
+        QVERIFY(forms().fc1Frame().isAncestorOf(viewport->childAt(inPanel)));
+    }
+
+    void theUserCannotCloseTheChildWindows() {
+        QVERIFY(!(forms().fc1Frame().windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(!forms().fc1Frame().close());
+        QVERIFY(!canvasFrame().close());
+        main().area().setActiveSubWindow(&forms().fc1Frame());
+        QTest::keyClick(&forms().fc1Frame(), Qt::Key_F4, Qt::ControlModifier);
+        QVERIFY(forms().fc1Frame().isVisible());
+        QVERIFY(canvasFrame().isVisible());
+        QCOMPARE(main().area().subWindowList().size(), 2);
+    }
+
+    void closingMainClosesTheProgramsWindows() {
+        QVERIFY(main().close());
+        QVERIFY(!main().isVisible());
+        QVERIFY(!forms().fc1().isVisible());
+        QVERIFY(!forms().f1().hWnd()->isVisible());
+    }
+
+    // The File menu.
+
+    void fileMenuAsDesigned() {
+        const QList<QAction*> bar = main().menuBar()->actions();
+        QCOMPARE(bar.size(), 1);
+        QCOMPARE(bar[0]->text(), QStringLiteral("   File"));
+        const QList<QAction*> items = bar[0]->menu()->actions();
+        QCOMPARE(items.size(), 4);
+        QCOMPARE(items[0]->text(), QStringLiteral("   Save Parameters"));
+        QCOMPARE(items[1]->text(), QStringLiteral("   Retrieve Parameters"));
+        QVERIFY(items[2]->isSeparator());
+        QCOMPARE(items[3]->text(), QStringLiteral("  Save Image as BMP file"));
+        QCOMPARE(items[0], &main().menuItem(QStringLiteral("savparam")));
+        QCOMPARE(items[2], &main().menuItem(QStringLiteral("blank")));
+        QCOMPARE(items[3], &main().menuItem(QStringLiteral("savim_menu")));
+    }
+
+    void theSeparatorCannotBeChosen() {
+        QMenu* file = main().menuBar()->actions()[0]->menu();
+        QAction* separator = &main().menuItem(QStringLiteral("blank"));
+        file->popup(main().mapToGlobal(QPoint(0, 0)));
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(separator).center());
+        QVERIFY(file->activeAction() != separator);
+
+        // The keyboard passes over it.
+        file->popup(main().mapToGlobal(QPoint(0, 0)));
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        QList<QAction*> visited;
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(file, Qt::Key_Down);
+            visited << file->activeAction();
+        }
+        file->close();
+        QCOMPARE(visited, QList<QAction*>({&main().menuItem(QStringLiteral("savparam")),
+                                           &main().menuItem(QStringLiteral("retparam")),
+                                           &main().menuItem(QStringLiteral("savim_menu"))}));
+        QVERIFY(dialogs_->requests.isEmpty());
+    }
+
+    void fileDialogsBelongToTheCanvas() { QCOMPARE(dialogs_->owner, forms().f1().hWnd()); }
+
+    void saveImageWritesTheCanvasPicture() {
+        QTemporaryDir folder;
+        const QString here = QDir::currentPath();
+        forms().f1().setForeColor(sim::kYellow);
+        forms().f1().line(0.0f, 0.0f, 200.0f, 100.0f);
+        dialogs_->answers << folder.filePath(QStringLiteral("sky.bmp"));
+        main().menuItem(QStringLiteral("savim_menu")).trigger();
+        QDir::setCurrent(here);
+        QCOMPARE(dialogs_->requests.size(), 1);
+        QCOMPARE(dialogs_->requests[0].kind, files::FileRequest::Kind::Save);
+        const QImage saved(folder.filePath(QStringLiteral("sky.bmp")));
+        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), forms().f1().Image());
+    }
+
+    void parameterItemsAskForAFileEachTime() {
+        for (int round = 0; round < 2; ++round) {
+            main().menuItem(QStringLiteral("savparam")).trigger();
+            main().menuItem(QStringLiteral("retparam")).trigger();
+        }
+        QCOMPARE(dialogs_->requests.size(), 4);
+        QCOMPARE(dialogs_->requests[0].kind, files::FileRequest::Kind::Save);
+        QCOMPARE(dialogs_->requests[1].kind, files::FileRequest::Kind::Open);
+        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")), QStringLiteral("750"));
+    }
+
+    // The panel in the program.
+
+    void tabbingFromTheLastFieldReachesClearBeforeDrawRings() {
+        main().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main()));
+        QCOMPARE(panelTabOrderFrom("txtanglim", 3),
+                 QStringList({"txtanglim", "cmdclear", "cmdhex"}));
+    }
+
+    void focusFollowsTheTabNumbers() {
+        main().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main()));
+        const QStringList order{"Command2",  "Command3",      "Command4",     "txtlam",
+                                "txtsegmin", "txtsegmax",     "txtlines",     "txtseglength",
+                                "txtsky",    "txtscratchcol", "txtdrawwidth", "txtanglim",
+                                "cmdclear",  "cmdhex",        "k2",           "k3",
+                                "k4",        "k5",            "k6"};
+        QCOMPARE(panelTabOrderFrom("Command2", static_cast<int>(order.size())), order);
+    }
+
+    void drawRingsMarksTheSourceWithAYellowCross() {
+        setField("txtlines", "0");
+        click("cmdhex");
+        const QImage picture = forms().f1().Image();
+        QVERIFY(within(forms().f1().height(), shell::outerSize(main()).height - 500.0f));
+        const std::uint32_t yellow = sim::toPixel(sim::kYellow);
+        QCOMPARE(picture.pixel(picture.width() / 2, picture.height() / 2), yellow);
+        const qsizetype cross = countPixels(picture, yellow);
+        QVERIFY(cross > 4);
+        QCOMPARE(countPixels(picture, greyPixel(0)) + cross,
+                 qsizetype{picture.width()} * picture.height());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void clearAfterADrawingFillsWithItsSkyAndKeepsTheFields() {
+        setField("txtsky", "77");
+        setField("txtlines", "30");
+        click("cmdhex");
+        QVERIFY(countPixels(forms().f1().Image(), greyPixel(77)) > 0);
+        QVERIFY(!filledWith(forms().f1().Image(), greyPixel(77)));
+        click("cmdclear");
+        QVERIFY(filledWith(forms().f1().Image(), greyPixel(77)));
+        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtsky")), QStringLiteral("77"));
+        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")), QStringLiteral("30"));
+        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtsegmax")), QStringLiteral("100"));
+    }
+
+    void clearBeforeAnyDrawingLeavesWhite() {
+        click("cmdclear");
+        QVERIFY(filledWith(forms().f1().Image(), greyPixel(255)));
+    }
+
+    void editingAFieldChangesNothingUntilTheNextDrawing() {
+        setField("txtlines", "0");
+        click("cmdhex");
+        const QImage before = forms().f1().Image();
+        setField("txtsky", "200");
+        QCoreApplication::processEvents();
+        QCOMPARE(forms().f1().Image(), before);
+    }
+
+    void theCanvasShowsTheDrawingOnceTheCommandEnds() {
+        setField("txtsky", "120");
+        click("cmdhex");
+        QWidget* view = forms().f1().hWnd();
+        const QPoint corner = view->mapTo(&main(), QPoint(view->width() - 2, view->height() - 2));
+        QTRY_COMPARE(main().grab().toImage().pixel(corner), greyPixel(120));
+    }
+
+    // Run-time errors.
+
+    void anErrorIsReportedByNameAndTheProgramGoesOn() {
+        setField("txtsky", "grey");
+        MessageBoxCloser closer;
+        click("cmdhex");
+        QVERIFY2(closer.text.contains(QStringLiteral("Type mismatch")), qPrintable(closer.text));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        // The steps before the failing one stay done: the canvas was refitted.
+        QVERIFY(within(forms().f1().height(), shell::outerSize(main()).height - 500.0f));
+
+        setField("txtsky", "0");
+        setField("txtlines", "0");
+        click("cmdhex");
+        const QImage picture = forms().f1().Image();
+        QCOMPARE(picture.pixel(picture.width() / 2, picture.height() / 2),
+                 sim::toPixel(sim::kYellow));
+        QVERIFY(main().isVisible());
+    }
+
+    void aRefusedPenWidthIsReported() {
+        setField("txtdrawwidth", "0");
+        MessageBoxCloser closer;
+        click("cmdhex");
+        QVERIFY2(closer.text.contains(QStringLiteral("Invalid property value")),
+                 qPrintable(closer.text));
+    }
+};
+
+QTEST_MAIN(TestProgram)
+#include "test_program.moc"
