@@ -37,7 +37,7 @@ void Program::savim_menu_Click() { files_->savimage(forms_.f1().Image()); }
 // Every user action that has a handler, and nothing else.
 void Program::wire() {
     MainWindow& main = forms_.main();
-    const auto handler = [this, &main](std::function<void()> body) {
+    const auto handler = [&main](std::function<void()> body) {
         return [&main, body = std::move(body)] { runHandler(main, body); };
     };
 

@@ -1,5 +1,5 @@
-// The control panel fc1 on its own: its fields, its controls and the two
-// handlers, drawing on a canvas that lives only in memory.
+// The control panel fc1 on its own: its fields, its controls and "draw
+// rings", drawing on a canvas that lives only in memory.
 
 #include "panel/controlpanel.h"
 #include "pixels.h"
@@ -7,17 +7,13 @@
 #include "sim/errors.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QtTest>
 
 #include <memory>
 
 using namespace vorlane;
 using panel::ControlPanel;
-using test::filledWith;
 using test::greyPixel;
 
 namespace {
@@ -37,14 +33,6 @@ public:
 private:
     sim::Mt19937Source random_;
 };
-
-QImage pictureOf(const sim::BufferCanvas& canvas) {
-    QImage image(canvas.widthPixels(), canvas.heightPixels(), QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, canvas.pixel(x, y));
-    return image;
-}
 
 // A main window whose canvas comes out 400 by 300 pixels at 15 twips a pixel.
 constexpr sim::WindowSize kMain{300.0f * 15.0f + 500.0f, 400.0f * 15.0f + 200.0f};
@@ -81,29 +69,10 @@ private slots:
         QCOMPARE(panel_->fieldText(field), text);
     }
 
-    void fieldTextsAreReadAndWrittenByName() {
-        panel_->setFieldText(QStringLiteral("txtlines"), QStringLiteral("12"));
-        QCOMPARE(panel_->fieldText(QStringLiteral("txtlines")), QStringLiteral("12"));
-        QCOMPARE(qobject_cast<QLineEdit*>(&panel_->control(QStringLiteral("txtlines")))->text(),
-                 QStringLiteral("12"));
-        QCOMPARE(panel_->fieldText(QStringLiteral("txtsegmax")), QStringLiteral("100"));
-    }
-
     void onlyEntryFieldsHaveFieldTexts() {
         QVERIFY_THROWS_EXCEPTION(std::logic_error, panel_->fieldText(QStringLiteral("Label1")));
         QVERIFY_THROWS_EXCEPTION(std::logic_error,
                                  panel_->setFieldText(QStringLiteral("nosuch"), QString()));
-    }
-
-    void captionsAndTicks() {
-        QCOMPARE(panel_->windowTitle(), QStringLiteral("Controls"));
-        QCOMPARE(panel_->button(QStringLiteral("cmdhex")).text(), QStringLiteral("draw rings"));
-        QCOMPARE(panel_->button(QStringLiteral("cmdclear")).text(), QStringLiteral("Clear"));
-        auto* address = qobject_cast<QLabel*>(&panel_->control(QStringLiteral("Label10")));
-        QCOMPARE(address->textFormat(), Qt::PlainText);
-        QCOMPARE(address->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        for (const char* name : {"k2", "k3", "k4", "k5", "k6"})
-            QVERIFY(panel_->button(QString::fromLatin1(name)).isChecked());
     }
 
     void rectanglesLieBeneathTheControlsOnThem() {
@@ -112,23 +81,6 @@ private slots:
             QWidget* top = panel_->childAt(control.geometry().center());
             QVERIFY2(top == &control || control.isAncestorOf(top), name);
         }
-    }
-
-    void controlsOutsideTheVisibleAreaExistBeyondIt() {
-        const QRect visible = panel_->rect();
-        for (const char* name : {"Command2", "Command3", "Command4", "txtlam", "Label2", "lblir",
-                                 "Label6", "k2", "k3", "k4", "k5", "k6"})
-            QVERIFY2(!visible.intersects(panel_->control(QString::fromLatin1(name)).geometry()), name);
-        for (const char* name : {"txtsegmin", "txtanglim", "cmdhex", "cmdclear", "Label10"})
-            QVERIFY2(visible.contains(panel_->control(QString::fromLatin1(name)).geometry()), name);
-    }
-
-    // "Clear".
-
-    void clearBeforeAnyDrawingLeavesTheCanvasWhite() {
-        sim::BufferCanvas canvas(50, 40);
-        ControlPanel::cmdclear_Click(canvas);
-        QVERIFY(filledWith(pictureOf(canvas), greyPixel(255)));
     }
 
     // "draw rings".

@@ -241,8 +241,6 @@ private slots:
         QVERIFY(dialogs_->requests.isEmpty());
     }
 
-    void fileDialogsBelongToTheCanvas() { QCOMPARE(dialogs_->owner, forms().f1().hWnd()); }
-
     void saveImageWritesTheCanvasPicture() {
         QTemporaryDir folder;
         const QString here = QDir::currentPath();
@@ -251,6 +249,7 @@ private slots:
         dialogs_->answers << folder.filePath(QStringLiteral("sky.bmp"));
         main().menuItem(QStringLiteral("savim_menu")).trigger();
         QDir::setCurrent(here);
+        QCOMPARE(dialogs_->owner, forms().f1().hWnd());
         QCOMPARE(dialogs_->requests.size(), 1);
         QCOMPARE(dialogs_->requests[0].kind, files::FileRequest::Kind::Save);
         const QImage saved(folder.filePath(QStringLiteral("sky.bmp")));
@@ -320,15 +319,6 @@ private slots:
         QVERIFY(filledWith(forms().f1().Image(), greyPixel(255)));
     }
 
-    void editingAFieldChangesNothingUntilTheNextDrawing() {
-        setField("txtlines", "0");
-        click("cmdhex");
-        const QImage before = forms().f1().Image();
-        setField("txtsky", "200");
-        QCoreApplication::processEvents();
-        QCOMPARE(forms().f1().Image(), before);
-    }
-
     void theCanvasShowsTheDrawingOnceTheCommandEnds() {
         setField("txtsky", "120");
         click("cmdhex");
@@ -357,13 +347,6 @@ private slots:
         QVERIFY(main().isVisible());
     }
 
-    void aRefusedPenWidthIsReported() {
-        setField("txtdrawwidth", "0");
-        MessageBoxCloser closer;
-        click("cmdhex");
-        QVERIFY2(closer.text.contains(QStringLiteral("Invalid property value")),
-                 qPrintable(closer.text));
-    }
 };
 
 QTEST_MAIN(TestProgram)
