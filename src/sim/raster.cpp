@@ -146,6 +146,8 @@ void RasterCanvas::fill() {
 }
 
 void RasterCanvas::line(float x1, float y1, float x2, float y2) {
+    if (view_.width <= 0 || view_.height <= 0)
+        return;
     const double px0 = (static_cast<double>(x1) - left_) * scaleX_;
     const double py0 = (static_cast<double>(y1) - top_) * scaleY_;
     const double px1 = (static_cast<double>(x2) - left_) * scaleX_;

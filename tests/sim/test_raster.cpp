@@ -160,6 +160,11 @@ private slots:
         QCOMPARE(errorOf([&] { c.setHeight(-15.0f); }), ErrorKind::InvalidPropertyValue);
         QCOMPARE(errorOf([&] { c.setWidth(1e9f); }), ErrorKind::InvalidPropertyValue);
         QCOMPARE(c.widthPixels(), 4);
+        c.setWidth(0.0f); // an empty drawing area takes lines and draws nothing
+        c.line(0.0f, 0.0f, 0.0f, 0.0f);
+        c.setDrawWidth(4);
+        c.line(-1.0f, -1.0f, 1.0f, 1.0f);
+        QCOMPARE(c.widthPixels(), 0);
     }
 
     void resizingKeepsTheDrawingState() {
