@@ -47,20 +47,35 @@ std::int16_t readFloor16(const std::string& text) { return toInt16Floor(parseNum
 std::int16_t readRound16(const std::string& text) { return toInt16Round(parseNumber(text)); }
 float readSingle(const std::string& text) { return toSingle(parseNumber(text)); }
 
-// One scratch: n segments of length l from (x, y) in the direction whose
-// cosine, sine and tangent are ct, st, tt.
-void drawScratch(Canvas& f1, std::int16_t n, float l, float ct, float st, float tt, double x,
-                 double y, float a, std::int16_t s) {
+// What every segment of the drawing shares: its length, the angle limit and
+// the scratch grey.
+struct SegmentRules {
+    float l;
+    float a;
+    std::int16_t s;
+};
+
+// One scratch: n segments from (x, y) in the direction whose cosine, sine and
+// tangent are ct, st and tt.
+struct Scratch {
+    std::int16_t n;
+    float ct, st, tt;
+    double x, y;
+};
+
+void draw(Canvas& f1, Scratch scratch, const SegmentRules& rules) {
+    double x = scratch.x;
+    double y = scratch.y;
     // The counter is wider than n, so a scratch of 32767 segments ends normally.
-    for (std::int32_t j = 1; j <= n; ++j) {
+    for (std::int32_t j = 1; j <= scratch.n; ++j) {
         const double r = std::sqrt(x * x + y * y);
         const double phi = m1::polarangle(x, y);
         const float cphi = toSingle(std::cos(phi));
         const float sphi = toSingle(std::sin(phi));
         // Rebuilt from the polar form, so the single cphi and sphi enter every step.
-        const double xe = static_cast<double>(ct) * l + static_cast<double>(cphi) * r;
-        const double ye = static_cast<double>(l) * st + static_cast<double>(sphi) * r;
-        f1.setForeColor(grey(segmentGrey(deviation(phi, tt), a, s)));
+        const double xe = static_cast<double>(scratch.ct) * rules.l + static_cast<double>(cphi) * r;
+        const double ye = static_cast<double>(rules.l) * scratch.st + static_cast<double>(sphi) * r;
+        f1.setForeColor(grey(segmentGrey(deviation(phi, scratch.tt), rules.a, rules.s)));
         f1.line(toSingle(x), toSingle(y), toSingle(xe), toSingle(ye));
         x = xe;
         y = ye;
@@ -91,29 +106,32 @@ void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSour
     f1.line(0.0f, 0.025f, 0.0f, -0.025f);
     f1.setDrawWidth(readFloor16(fc1.txtdrawwidth));
 
-    const float l = readSingle(fc1.txtseglength);
+    SegmentRules rules{};
+    rules.l = readSingle(fc1.txtseglength);
     const std::int16_t nmin = readFloor16(fc1.txtsegmin);
     const std::int16_t nmax = readFloor16(fc1.txtsegmax);
     const std::int16_t span = subtract(nmax, nmin);
-    const std::int16_t s = readRound16(fc1.txtscratchcol);
-    const float a = readSingle(fc1.txtanglim);
+    rules.s = readRound16(fc1.txtscratchcol);
+    rules.a = readSingle(fc1.txtanglim);
     const std::int32_t lines = toInt32Round(parseNumber(fc1.txtlines));
 
     // The counter is wider than the count, so the largest count ends normally.
     for (std::int64_t i = 1; i <= lines; ++i) {
+        Scratch scratch{};
         const float u1 = random.next();
-        const std::int16_t n =
-            toInt16Round(static_cast<float>(span) * u1 + static_cast<float>(nmin));
+        scratch.n = toInt16Round(static_cast<float>(span) * u1 + static_cast<float>(nmin));
 
         const float u2 = random.next();
         const double theta = static_cast<double>(m1::torad) * 360.0 * u2;
-        const float ct = toSingle(std::cos(theta));
-        const float st = toSingle(std::sin(theta));
-        const float tt = toSingle(std::tan(theta));
+        scratch.ct = toSingle(std::cos(theta));
+        scratch.st = toSingle(std::sin(theta));
+        scratch.tt = toSingle(std::tan(theta));
 
         const float u3 = random.next();
         const float u4 = random.next();
-        drawScratch(f1, n, l, ct, st, tt, 2.0 - 4.0 * u3, 2.0 - 4.0 * u4, a, s);
+        scratch.x = 2.0 - 4.0 * u3;
+        scratch.y = 2.0 - 4.0 * u4;
+        draw(f1, scratch, rules);
     }
 }
 
