@@ -99,14 +99,6 @@ std::optional<ErrorKind> run(const RingFields& fields, Canvas& canvas, RandomSou
     return std::nullopt;
 }
 
-std::vector<std::uint32_t> picture(const BufferCanvas& c) {
-    std::vector<std::uint32_t> pixels;
-    for (int y = 0; y < c.heightPixels(); ++y)
-        for (int x = 0; x < c.widthPixels(); ++x)
-            pixels.push_back(c.pixel(x, y));
-    return pixels;
-}
-
 } // namespace
 
 class TestRings : public QObject {
@@ -346,7 +338,7 @@ private slots:
             BufferCanvas canvas(400, 300);
             if (run(fields, canvas, random))
                 QTest::qFail("the command failed", __FILE__, __LINE__);
-            return picture(canvas);
+            return canvas.pixels();
         };
         Mt19937Source firstRun, secondRun;
         const auto first = draw(firstRun);
@@ -364,7 +356,7 @@ private slots:
         QCOMPARE(canvas.widthPixels(), 787);  // 11800 twips
         QCOMPARE(canvas.heightPixels(), 567); // 8500 twips
         std::set<std::uint32_t> levels;
-        for (auto p : picture(canvas))
+        for (auto p : canvas.pixels())
             levels.insert(p);
         QVERIFY(levels.count(0xffffff00u)); // the source's yellow
         QVERIFY(levels.count(0xff000000u)); // the black sky
