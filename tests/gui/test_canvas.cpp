@@ -100,43 +100,6 @@ private slots:
         QVERIFY(countPixels(canvas_->Image(), sim::toPixel(kRed)) > 0);
     }
 
-    // Erasing.
-
-    void clsAfterDrawingFillsWithThatDrawingsBackColor() {
-        canvas_->setBackColor(77 * 65793);
-        canvas_->setForeColor(sim::kYellow);
-        canvas_->line(0.0f, 10.0f, 300.0f, 10.0f);
-        QVERIFY(countPixels(canvas_->Image(), sim::toPixel(sim::kYellow)) > 0);
-        canvas_->cls();
-        QVERIFY(filledWith(canvas_->Image(), greyPixel(77)));
-    }
-
-    void backColorErasesWhatWasDrawn() {
-        canvas_->setForeColor(0);
-        canvas_->line(0.0f, 0.0f, 200.0f, 200.0f);
-        canvas_->setBackColor(kRed);
-        QVERIFY(filledWith(canvas_->Image(), sim::toPixel(kRed)));
-    }
-
-    // Lines and the coordinate system.
-
-    void lineWhollyOutsideChangesNothing() {
-        canvas_->scale(0.0f, 0.0f, 10.0f, 10.0f);
-        canvas_->setForeColor(kRed);
-        canvas_->line(20.0f, 20.0f, 30.0f, 25.0f);
-        canvas_->line(-5.0f, -1.0f, 15.0f, -1.0f);
-        QVERIFY(filledWith(canvas_->Image(), greyPixel(255)));
-    }
-
-    void scaleWithReversedEdgesReversesTheAxes() {
-        canvas_->scale(10.0f, 10.0f, 0.0f, 0.0f);
-        canvas_->setForeColor(kRed);
-        canvas_->line(9.99f, 9.99f, 9.98f, 9.98f); // next to x1, y1: the top-left corner
-        const QImage image = canvas_->Image();
-        QCOMPARE(image.pixel(0, 0), sim::toPixel(kRed));
-        QCOMPARE(image.pixel(image.width() - 1, image.height() - 1), greyPixel(255));
-    }
-
     // Size and place.
 
     void sizeReadsBackInTwipsOfWholePixels() {
