@@ -72,18 +72,18 @@ struct Span {
     }
 };
 
-// Narrows [lo, hi] to the x for which a * x + b lies in [from, to].
-void restrict(double& lo, double& hi, double a, double b, double from, double to) {
-    if (std::fabs(a) < 1e-12) {
-        if (b < from || b > to)
-            hi = -std::numeric_limits<double>::infinity();
-        return;
-    }
-    double u = (from - b) / a, v = (to - b) / a;
-    if (u > v)
-        std::swap(u, v);
-    lo = std::max(lo, u);
-    hi = std::min(hi, v);
+// The floor and the ceiling of v as an int, v first held to [-1, limit] so
+// that the conversion cannot overflow; cheaper than the library's calls.
+int floorWithin(double v, int limit) {
+    v = std::clamp(v, -1.0, static_cast<double>(limit));
+    const int i = static_cast<int>(v);
+    return i - (i > v);
+}
+
+int ceilWithin(double v, int limit) {
+    v = std::clamp(v, -1.0, static_cast<double>(limit));
+    const int i = static_cast<int>(v);
+    return i + (i < v);
 }
 
 } // namespace
@@ -200,7 +200,8 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1) {
 }
 
 // A line wider than a pixel covers the pixels whose centres lie within half
-// the pen width of the segment: a band with round ends.
+// the pen width of the segment: a band with round ends. Each row is one run
+// of pixels, since that shape is convex.
 void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
     const double r = drawWidth_ / 2.0;
     const double margin = r + 1.0;
@@ -211,13 +212,20 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
 
     const double dx = s.x1 - s.x0;
     const double dy = s.y1 - s.y0;
-    const double length = std::hypot(dx, dy);
-    const double ux = length > 0.0 ? dx / length : 0.0;
-    const double uy = length > 0.0 ? dy / length : 0.0;
+    const double length = std::sqrt(dx * dx + dy * dy); // cut short above: no overflow
+    // The band's edges along and across the segment, as x offsets from x0 that
+    // move by a fixed amount from row to row; none where they run along a row.
+    const bool crossesRows = std::fabs(dx) > 1e-9 * length;
+    const bool slanted = std::fabs(dy) > 1e-9 * length;
+    const double alongPerY = crossesRows ? -dy / dx : 0.0; // where the projection is 0
+    const double alongEnd = crossesRows ? length * length / dx : 0.0;
+    const double acrossPerY = slanted ? dx / dy : 0.0; // where the distance is 0
+    const double acrossHalf = slanted ? std::fabs(r * length / dy) : 0.0;
 
-    const int firstRow = std::max(0, static_cast<int>(std::floor(std::min(s.y0, s.y1) - r)));
+    // Rows whose centres lie within r of the segment's height.
+    const int firstRow = std::max(0, ceilWithin(std::min(s.y0, s.y1) - r - 0.5, view_.height));
     const int lastRow =
-        std::min(view_.height - 1, static_cast<int>(std::ceil(std::max(s.y0, s.y1) + r)));
+        std::min(view_.height - 1, floorWithin(std::max(s.y0, s.y1) + r - 0.5, view_.height));
     for (int row = firstRow; row <= lastRow; ++row) {
         const double yc = row + 0.5;
         Span span;
@@ -228,19 +236,28 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
                 span.join(cx - half, cx + half);
             }
         }
-        if (length > 0.0) {
+        const double t = yc - s.y0;
+        if (length > 0.0 && (slanted || std::fabs(t) <= r) &&
+            (crossesRows || (t * dy >= 0.0 && t * dy <= length * length))) {
             double lo = -std::numeric_limits<double>::infinity();
             double hi = std::numeric_limits<double>::infinity();
-            const double along = (yc - s.y0) * uy - s.x0 * ux;  // (x - x0) ux + (yc - y0) uy
-            const double across = (yc - s.y0) * ux + s.x0 * uy; // -(x - x0) uy + (yc - y0) ux
-            restrict(lo, hi, ux, along, 0.0, length);
-            restrict(lo, hi, -uy, across, -r, r);
-            span.join(lo, hi);
+            if (crossesRows) {
+                const double a = t * alongPerY, b = a + alongEnd;
+                lo = std::min(a, b);
+                hi = std::max(a, b);
+            }
+            if (slanted) {
+                const double centre = t * acrossPerY;
+                lo = std::max(lo, centre - acrossHalf);
+                hi = std::min(hi, centre + acrossHalf);
+            }
+            span.join(s.x0 + lo, s.x0 + hi);
         }
-        if (span.lo > span.hi)
+        if (!(span.lo <= span.hi))
             continue;
-        const int first = std::max(0, static_cast<int>(std::ceil(span.lo - 0.5)));
-        const int last = std::min(view_.width - 1, static_cast<int>(std::floor(span.hi - 0.5)));
+        // Pixels whose centres lie in the span.
+        const int first = std::max(0, ceilWithin(span.lo - 0.5, view_.width));
+        const int last = std::min(view_.width - 1, floorWithin(span.hi - 0.5, view_.width));
         if (first > last)
             continue;
         std::uint32_t* p = view_.pixels + row * view_.stride;
