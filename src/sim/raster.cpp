@@ -214,13 +214,14 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
     const double dy = s.y1 - s.y0;
     const double length = std::sqrt(dx * dx + dy * dy); // cut short above: no overflow
     // The band's edges along and across the segment, as x offsets from x0 that
-    // move by a fixed amount from row to row; none where they run along a row.
-    const bool crossesRows = std::fabs(dx) > 1e-9 * length;
-    const bool slanted = std::fabs(dy) > 1e-9 * length;
-    const double alongPerY = crossesRows ? -dy / dx : 0.0; // where the projection is 0
-    const double alongEnd = crossesRows ? length * length / dx : 0.0;
-    const double acrossPerY = slanted ? dx / dy : 0.0; // where the distance is 0
-    const double acrossHalf = slanted ? std::fabs(r * length / dy) : 0.0;
+    // move by a fixed amount from row to row; an edge parallel to the rows
+    // instead admits a row whole or not at all.
+    const bool notVertical = std::fabs(dx) > 1e-9 * length;
+    const bool notHorizontal = std::fabs(dy) > 1e-9 * length;
+    const double alongPerY = notVertical ? -dy / dx : 0.0; // where the projection is 0
+    const double alongEnd = notVertical ? length * length / dx : 0.0;
+    const double acrossPerY = notHorizontal ? dx / dy : 0.0; // where the distance is 0
+    const double acrossHalf = notHorizontal ? std::fabs(r * length / dy) : 0.0;
 
     // Rows whose centres lie within r of the segment's height.
     const int firstRow = std::max(0, ceilWithin(std::min(s.y0, s.y1) - r - 0.5, view_.height));
@@ -237,16 +238,16 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
             }
         }
         const double t = yc - s.y0;
-        if (length > 0.0 && (slanted || std::fabs(t) <= r) &&
-            (crossesRows || (t * dy >= 0.0 && t * dy <= length * length))) {
+        if (length > 0.0 && (notHorizontal || std::fabs(t) <= r) &&
+            (notVertical || (t * dy >= 0.0 && t * dy <= length * length))) {
             double lo = -std::numeric_limits<double>::infinity();
             double hi = std::numeric_limits<double>::infinity();
-            if (crossesRows) {
+            if (notVertical) {
                 const double a = t * alongPerY, b = a + alongEnd;
                 lo = std::min(a, b);
                 hi = std::max(a, b);
             }
-            if (slanted) {
+            if (notHorizontal) {
                 const double centre = t * acrossPerY;
                 lo = std::max(lo, centre - acrossHalf);
                 hi = std::min(hi, centre + acrossHalf);
