@@ -122,6 +122,17 @@ private slots:
         QCOMPARE(c.pixel(2, 10), kWhitePixel);
         QCOMPARE(c.pixel(3, 8), kWhitePixel);
         QCOMPARE(c.pixel(16, 12), kWhitePixel);
+
+        BufferCanvas upright(20, 20);
+        usePixels(upright);
+        upright.setDrawWidth(3);
+        upright.line(10.5f, 4.5f, 10.5f, 15.5f);
+        for (int x = 9; x <= 11; ++x)
+            QCOMPARE(upright.pixel(x, 10), kRed);
+        QCOMPARE(upright.pixel(8, 10), kWhitePixel);
+        QCOMPARE(upright.pixel(12, 10), kWhitePixel);
+        QCOMPARE(upright.pixel(10, 3), kRed);
+        QCOMPARE(upright.pixel(10, 2), kWhitePixel);
     }
 
     void wideDiagonalLinesHaveNoGaps() {
