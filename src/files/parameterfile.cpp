@@ -1,5 +1,7 @@
 #include "parameterfile.h"
 
+#include "sim/rings.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -59,12 +61,12 @@ Contents failure(const QString& problem)
 
 const QStringList& fieldNames()
 {
-    static const QStringList names{
-        QStringLiteral("txtsegmin"),     QStringLiteral("txtsegmax"),
-        QStringLiteral("txtlines"),      QStringLiteral("txtseglength"),
-        QStringLiteral("txtscratchcol"), QStringLiteral("txtsky"),
-        QStringLiteral("txtdrawwidth"),  QStringLiteral("txtanglim"),
-    };
+    static const QStringList names = [] {
+        QStringList list;
+        for (const auto& field : sim::kRingFieldsByName)
+            list << QLatin1String(field.first);
+        return list;
+    }();
     return names;
 }
 

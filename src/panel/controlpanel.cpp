@@ -90,18 +90,6 @@ constexpr ControlData kControls[] = {
     {"k6", Kind::TickedCheckBox, "6", 2160, 7560, 615, 255, kDefault, kDefault, {}, 29},
 };
 
-// The fields that "draw rings" reads, and where each goes.
-constexpr std::pair<const char*, std::string sim::RingFields::*> kRingFields[] = {
-    {"txtsegmin", &sim::RingFields::txtsegmin},
-    {"txtsegmax", &sim::RingFields::txtsegmax},
-    {"txtlines", &sim::RingFields::txtlines},
-    {"txtseglength", &sim::RingFields::txtseglength},
-    {"txtscratchcol", &sim::RingFields::txtscratchcol},
-    {"txtsky", &sim::RingFields::txtsky},
-    {"txtdrawwidth", &sim::RingFields::txtdrawwidth},
-    {"txtanglim", &sim::RingFields::txtanglim},
-};
-
 constexpr float kClientWidth = 1980.0f;
 constexpr float kClientHeight = 6330.0f;
 constexpr QRgb kBackColor = qRgb(192, 192, 192);
@@ -250,7 +238,7 @@ void ControlPanel::setFieldText(const QString& name, const QString& text) {
 void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1,
                                 sim::RandomSource& random) const {
     sim::RingFields fields;
-    for (const auto& [name, text] : kRingFields)
+    for (const auto& [name, text] : sim::kRingFieldsByName)
         fields.*text = fieldText(QString::fromLatin1(name)).toStdString();
     const BusyCursor busy;
     sim::cmdhex_Click(fields, main, f1, random);

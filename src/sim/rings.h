@@ -8,6 +8,7 @@
 #include "random.h"
 
 #include <string>
+#include <utility>
 
 namespace vorlane::sim {
 
@@ -21,6 +22,14 @@ struct RingFields {
     std::string txtsky = "0";
     std::string txtdrawwidth = "1";
     std::string txtanglim = "15";
+};
+
+// The fields by their names on the panel, in the panel's order.
+inline constexpr std::pair<const char*, std::string RingFields::*> kRingFieldsByName[] = {
+    {"txtsegmin", &RingFields::txtsegmin},       {"txtsegmax", &RingFields::txtsegmax},
+    {"txtlines", &RingFields::txtlines},         {"txtseglength", &RingFields::txtseglength},
+    {"txtscratchcol", &RingFields::txtscratchcol}, {"txtsky", &RingFields::txtsky},
+    {"txtdrawwidth", &RingFields::txtdrawwidth}, {"txtanglim", &RingFields::txtanglim},
 };
 
 // The outer size of the main window, in twips.
