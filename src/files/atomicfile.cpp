@@ -4,8 +4,7 @@
 
 namespace vorlane::files {
 
-std::optional<QString> saveAtomically(const QString& fileName, const QByteArray& content)
-{
+std::optional<QString> saveAtomically(const QString& fileName, const QByteArray& content) {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();

@@ -23,15 +23,16 @@ struct Command {
     QString titleText() const { return QLatin1String(title); }
 };
 
+// clang-format off
 constexpr Command kSaveImage{"save", "Save Vorlane simulation", "Tavik picture(*.bmp)", "*.bmp", ".bmp"};
 constexpr Command kSaveParameters{"save", "Select a file name for saving data", "Pellam file(*.pel)", "*.pel", ".pel"};
 constexpr Command kRetrieveParameters{"load", "Open a file", "Pellam files(*.pel)", "*.pel", ".pel"};
+// clang-format on
 
 // The dialog handed over the name in a buffer filled up with NULs behind it,
 // so trimming spaces from both ends only ever removed leading ones; the name
 // then ends before its first character below code 31.
-QString cleanedName(const QString& chosen)
-{
+QString cleanedName(const QString& chosen) {
     qsizetype start = 0;
     while (start < chosen.size() && chosen[start] == u' ')
         ++start;
@@ -44,8 +45,7 @@ QString cleanedName(const QString& chosen)
 // The default-extension rule: a name keeps its ending when it ends in the
 // default extension exactly (case counts) or in any three-letter extension;
 // otherwise the default extension is appended.
-QString withDefaultExtension(const QString& name, const QString& extension)
-{
+QString withDefaultExtension(const QString& name, const QString& extension) {
     const qsizetype n = name.size();
     if (name.right(4) == extension)
         return name;
@@ -54,8 +54,7 @@ QString withDefaultExtension(const QString& name, const QString& extension)
     return name + extension;
 }
 
-QByteArray bitmapOf(const QImage& image)
-{
+QByteArray bitmapOf(const QImage& image) {
     // Qt writes 32-bit images as 24-bit bitmaps without compression but keeps
     // 8-bit ones as palette images, so every image goes through RGB32.
     QBuffer buffer;
@@ -66,8 +65,7 @@ QByteArray bitmapOf(const QImage& image)
 }
 
 // True when a file was chosen.
-bool chooseFileFor(Files& files, const Command& command)
-{
+bool chooseFileFor(Files& files, const Command& command) {
     files.cancelflag = 0;
     files.apidialogbox(QLatin1String(command.mode), command.titleText(),
                        QLatin1String(command.filterCaption), QLatin1String(command.filterPattern),
@@ -79,10 +77,8 @@ bool chooseFileFor(Files& files, const Command& command)
 
 Files::Files(Dialogs& dialogs) : dialogs_(dialogs) {}
 
-void Files::apidialogbox(const QString& mode, const QString& title,
-                         const QString& filterCaption, const QString& filterPattern,
-                         const QString& defaultExtension)
-{
+void Files::apidialogbox(const QString& mode, const QString& title, const QString& filterCaption,
+                         const QString& filterPattern, const QString& defaultExtension) {
     const QList<FileFilter> filters{{filterCaption, filterPattern},
                                     {QStringLiteral("All files"), QStringLiteral("*.*")}};
     std::optional<QString> path;
@@ -102,8 +98,7 @@ void Files::apidialogbox(const QString& mode, const QString& title,
     dlgfile = withDefaultExtension(cleanedName(confirmedName_), defaultExtension);
 }
 
-void Files::saveChosenFile(const QString& title, const QByteArray& content)
-{
+void Files::saveChosenFile(const QString& title, const QByteArray& content) {
     // The save dialog asked about the name it was given; an existing file
     // that became the target only through the clean-up or the default
     // extension has not been asked about yet.
@@ -117,13 +112,11 @@ void Files::saveChosenFile(const QString& title, const QByteArray& content)
         reportNotSaved(title, *reason);
 }
 
-void Files::reportNotSaved(const QString& title, const QString& reason)
-{
+void Files::reportNotSaved(const QString& title, const QString& reason) {
     dialogs_.reportError(title, QStringLiteral("Could not save \"%1\": %2").arg(dlgfile, reason));
 }
 
-void Files::savimage(const QImage& image)
-{
+void Files::savimage(const QImage& image) {
     if (!chooseFileFor(*this, kSaveImage))
         return;
     // A canvas shrunk to nothing has no picture to write, and an empty file
@@ -135,14 +128,12 @@ void Files::savimage(const QImage& image)
     saveChosenFile(kSaveImage.titleText(), bitmapOf(image));
 }
 
-void Files::savparamdlg(const ParameterFields& fields)
-{
+void Files::savparamdlg(const ParameterFields& fields) {
     if (chooseFileFor(*this, kSaveParameters))
         saveChosenFile(kSaveParameters.titleText(), parameterfile::encode(fields));
 }
 
-void Files::retparamdlg(ParameterFields& fields)
-{
+void Files::retparamdlg(ParameterFields& fields) {
     if (!chooseFileFor(*this, kRetrieveParameters))
         return;
     const parameterfile::Contents contents = parameterfile::read(dlgfile);

@@ -24,9 +24,8 @@ public:
 
     // mode is "save" or "load"; anything else counts as no file chosen.
     // On success the current directory is the chosen file's folder.
-    void apidialogbox(const QString& mode, const QString& title,
-                      const QString& filterCaption, const QString& filterPattern,
-                      const QString& defaultExtension);
+    void apidialogbox(const QString& mode, const QString& title, const QString& filterCaption,
+                      const QString& filterPattern, const QString& defaultExtension);
 
     // Writes the image as an uncompressed 24-bit Windows bitmap, whatever
     // the chosen name's extension.

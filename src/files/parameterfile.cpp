@@ -13,8 +13,7 @@ namespace {
 
 // Line breaks inside a text would end its line early, so they are written as
 // \n and \r, and a backslash itself as \\.
-QString escaped(const QString& text)
-{
+QString escaped(const QString& text) {
     QString result;
     result.reserve(text.size());
     for (const QChar c : text) {
@@ -31,8 +30,7 @@ QString escaped(const QString& text)
 }
 
 // Nothing for a backslash that starts no known escape.
-std::optional<QString> unescaped(QStringView text)
-{
+std::optional<QString> unescaped(QStringView text) {
     QString result;
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -43,24 +41,29 @@ std::optional<QString> unescaped(QStringView text)
         if (++i == text.size())
             return std::nullopt;
         switch (text[i].unicode()) {
-        case u'\\': result += u'\\'; break;
-        case u'n': result += u'\n'; break;
-        case u'r': result += u'\r'; break;
-        default: return std::nullopt;
+        case u'\\':
+            result += u'\\';
+            break;
+        case u'n':
+            result += u'\n';
+            break;
+        case u'r':
+            result += u'\r';
+            break;
+        default:
+            return std::nullopt;
         }
     }
     return result;
 }
 
-Contents failure(const QString& problem)
-{
+Contents failure(const QString& problem) {
     return {{}, problem};
 }
 
 } // namespace
 
-const QStringList& fieldNames()
-{
+const QStringList& fieldNames() {
     static const QStringList names = [] {
         QStringList list;
         for (const auto& field : sim::kRingFieldsByName)
@@ -70,16 +73,14 @@ const QStringList& fieldNames()
     return names;
 }
 
-QByteArray encode(const ParameterFields& fields)
-{
+QByteArray encode(const ParameterFields& fields) {
     QString text = QLatin1String(kFirstLine) + u'\n';
     for (const QString& name : fieldNames())
         text += name + u'=' + escaped(fields.fieldText(name)) + u'\n';
     return text.toUtf8();
 }
 
-Contents read(const QString& fileName)
-{
+Contents read(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return failure(file.errorString());
@@ -103,7 +104,8 @@ Contents read(const QString& fileName)
             line.chop(1);
     }
     if (lines.first() != QLatin1String(kFirstLine))
-        return failure(QStringLiteral("the first line is not \"%1\"").arg(QLatin1String(kFirstLine)));
+        return failure(
+            QStringLiteral("the first line is not \"%1\"").arg(QLatin1String(kFirstLine)));
 
     Contents contents;
     for (qsizetype i = 1; i < lines.size(); ++i) {
@@ -117,7 +119,9 @@ Contents read(const QString& fileName)
             return failure(QStringLiteral("the field %1 is given twice").arg(name));
         const std::optional<QString> value = unescaped(QStringView(line).sliced(equals + 1));
         if (!value)
-            return failure(QStringLiteral("the text of %1 has a backslash that is not \\\\, \\n or \\r").arg(name));
+            return failure(
+                QStringLiteral("the text of %1 has a backslash that is not \\\\, \\n or \\r")
+                    .arg(name));
         contents.texts.insert(name, *value);
     }
 
@@ -127,7 +131,8 @@ Contents read(const QString& fileName)
             missing << name;
     }
     if (!missing.isEmpty())
-        return failure(QStringLiteral("the file lacks the field(s) %1").arg(missing.join(QStringLiteral(", "))));
+        return failure(QStringLiteral("the file lacks the field(s) %1")
+                           .arg(missing.join(QStringLiteral(", "))));
     return contents;
 }
 

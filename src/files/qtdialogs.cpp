@@ -8,8 +8,7 @@ namespace vorlane::files {
 
 QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {}
 
-std::optional<QString> QtDialogs::chooseFile(const FileRequest& request)
-{
+std::optional<QString> QtDialogs::chooseFile(const FileRequest& request) {
     QFileDialog dialog(owner_, request.title);
     const bool save = request.kind == FileRequest::Kind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -31,22 +30,19 @@ std::optional<QString> QtDialogs::chooseFile(const FileRequest& request)
     return dialog.selectedFiles().first();
 }
 
-void QtDialogs::inform(const QString& caption, const QString& text)
-{
+void QtDialogs::inform(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner_);
     box.exec();
 }
 
-bool QtDialogs::confirm(const QString& caption, const QString& question)
-{
-    QMessageBox box(QMessageBox::Question, caption, question,
-                    QMessageBox::Yes | QMessageBox::No, owner_);
+bool QtDialogs::confirm(const QString& caption, const QString& question) {
+    QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Yes | QMessageBox::No,
+                    owner_);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
-void QtDialogs::reportError(const QString& caption, const QString& text)
-{
+void QtDialogs::reportError(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, owner_);
     box.exec();
 }

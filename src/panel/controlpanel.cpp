@@ -52,6 +52,7 @@ constexpr QRgb kGrey = qRgb(192, 192, 192);
 
 // In creation order: later controls lie above earlier ones, and the
 // rectangles are put beneath all of them.
+// clang-format off
 constexpr ControlData kControls[] = {
     // name, kind, text, left, top, width, height, back, fore, font, tab
     {"Shape1", Kind::Rectangle, "", 660, 120, 975, 4515, qRgb(207, 201, 199), qRgb(128, 128, 128), {}, kNoTab},
@@ -89,6 +90,7 @@ constexpr ControlData kControls[] = {
     {"k5", Kind::TickedCheckBox, "5", 2280, 7320, 495, 255, kDefault, kDefault, {}, 28},
     {"k6", Kind::TickedCheckBox, "6", 2160, 7560, 615, 255, kDefault, kDefault, {}, 29},
 };
+// clang-format on
 
 constexpr float kClientWidth = 1980.0f;
 constexpr float kClientHeight = 6330.0f;
@@ -180,8 +182,7 @@ void orderTabs(const QHash<QString, QWidget*>& controls) {
 }
 
 // A control as the kind of widget that the caller needs.
-template <class Widget>
-Widget& narrowed(QWidget& control) {
+template <class Widget> Widget& narrowed(QWidget& control) {
     auto* widget = qobject_cast<Widget*>(&control);
     if (!widget)
         throw std::logic_error(control.objectName().toStdString() + " is not a " +
@@ -229,7 +230,9 @@ QLineEdit& ControlPanel::field(const QString& name) const {
     return narrowed<QLineEdit>(control(name));
 }
 
-QString ControlPanel::fieldText(const QString& name) const { return field(name).text(); }
+QString ControlPanel::fieldText(const QString& name) const {
+    return field(name).text();
+}
 
 void ControlPanel::setFieldText(const QString& name, const QString& text) {
     field(name).setText(text);
@@ -244,6 +247,8 @@ void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1,
     sim::cmdhex_Click(fields, main, f1, random);
 }
 
-void ControlPanel::cmdclear_Click(sim::Canvas& f1) { f1.cls(); }
+void ControlPanel::cmdclear_Click(sim::Canvas& f1) {
+    f1.cls();
+}
 
 } // namespace vorlane::panel

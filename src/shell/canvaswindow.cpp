@@ -5,8 +5,8 @@
 
 #include "sim/errors.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 namespace vorlane::shell {
 
@@ -47,32 +47,53 @@ void CanvasView::paintEvent(QPaintEvent* event) {
 }
 
 CanvasWindow::CanvasWindow(QMdiArea& area)
-    : view_(new CanvasView(image_)),
-      frame_(new ChildFrame(area, view_, Qt::FramelessWindowHint)) {
+    : view_(new CanvasView(image_)), frame_(new ChildFrame(area, view_, Qt::FramelessWindowHint)) {
     resize(areaPixels(kDesignWidth), areaPixels(kDesignHeight));
 }
 
-CanvasWindow::~CanvasWindow() { delete frame_; }
+CanvasWindow::~CanvasWindow() {
+    delete frame_;
+}
 
-void CanvasWindow::Show() { frame_->show(); }
+void CanvasWindow::Show() {
+    frame_->show();
+}
 
-void CanvasWindow::setHeight(float twips) { resize(image_.width(), areaPixels(twips)); }
+void CanvasWindow::setHeight(float twips) {
+    resize(image_.width(), areaPixels(twips));
+}
 
-void CanvasWindow::setWidth(float twips) { resize(areaPixels(twips), image_.height()); }
+void CanvasWindow::setWidth(float twips) {
+    resize(areaPixels(twips), image_.height());
+}
 
-float CanvasWindow::height() const { return twipsForPixels(image_.height()); }
+float CanvasWindow::height() const {
+    return twipsForPixels(image_.height());
+}
 
-float CanvasWindow::width() const { return twipsForPixels(image_.width()); }
+float CanvasWindow::width() const {
+    return twipsForPixels(image_.width());
+}
 
-void CanvasWindow::setTop(float twips) { frame_->setTop(twips); }
+void CanvasWindow::setTop(float twips) {
+    frame_->setTop(twips);
+}
 
-void CanvasWindow::setLeft(float twips) { frame_->setLeft(twips); }
+void CanvasWindow::setLeft(float twips) {
+    frame_->setLeft(twips);
+}
 
-QImage CanvasWindow::Image() const { return image_.copy(); }
+QImage CanvasWindow::Image() const {
+    return image_.copy();
+}
 
-QWidget* CanvasWindow::hWnd() const { return view_; }
+QWidget* CanvasWindow::hWnd() const {
+    return view_;
+}
 
-void CanvasWindow::pixelsChanged() { view_->imageChanged(); }
+void CanvasWindow::pixelsChanged() {
+    view_->imageChanged();
+}
 
 // What was drawn does not survive a resize: the new area shows the
 // background. Colours, pen width and coordinate system stay.

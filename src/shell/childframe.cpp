@@ -17,10 +17,16 @@ ChildFrame::ChildFrame(QMdiArea& area, QWidget* content, Qt::WindowFlags flags) 
     hide();
 }
 
-void ChildFrame::setTop(float twips) { move(x(), positionPixels(twips)); }
+void ChildFrame::setTop(float twips) {
+    move(x(), positionPixels(twips));
+}
 
-void ChildFrame::setLeft(float twips) { move(positionPixels(twips), y()); }
+void ChildFrame::setLeft(float twips) {
+    move(positionPixels(twips), y());
+}
 
-void ChildFrame::closeEvent(QCloseEvent* event) { event->ignore(); }
+void ChildFrame::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
 
 } // namespace vorlane::shell

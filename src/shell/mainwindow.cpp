@@ -41,13 +41,13 @@ MainWindow::MainWindow() : area_(new QMdiArea) {
     file->setObjectName(QStringLiteral("file"));
     for (const MenuEntry& entry : kFileMenu) {
         const QString caption = QString::fromLatin1(entry.caption);
-        QAction* item = caption == QLatin1String("-") ? file->addSeparator() : file->addAction(caption);
+        QAction* item =
+            caption == QLatin1String("-") ? file->addSeparator() : file->addAction(caption);
         item->setObjectName(QString::fromLatin1(entry.name));
         menuItems_.insert(item->objectName(), item);
     }
 
-    resize(sizePixels(kClientWidth),
-           sizePixels(kClientHeight) + menuBar()->sizeHint().height());
+    resize(sizePixels(kClientWidth), sizePixels(kClientHeight) + menuBar()->sizeHint().height());
 }
 
 QAction& MainWindow::menuItem(const QString& name) const {

@@ -17,8 +17,7 @@
 namespace vorlane::shell {
 
 Program::Program(const DialogsMaker& makeDialogs)
-    : dialogs_(makeDialogs(forms_.f1().hWnd())),
-      files_(std::make_unique<files::Files>(*dialogs_)) {
+    : dialogs_(makeDialogs(forms_.f1().hWnd())), files_(std::make_unique<files::Files>(*dialogs_)) {
     wire();
 }
 
@@ -28,11 +27,17 @@ std::unique_ptr<files::Dialogs> Program::qtDialogs(QWidget* owner) {
     return std::make_unique<files::QtDialogs>(owner);
 }
 
-void Program::savparam_Click() { files_->savparamdlg(forms_.fc1()); }
+void Program::savparam_Click() {
+    files_->savparamdlg(forms_.fc1());
+}
 
-void Program::retparam_Click() { files_->retparamdlg(forms_.fc1()); }
+void Program::retparam_Click() {
+    files_->retparamdlg(forms_.fc1());
+}
 
-void Program::savim_menu_Click() { files_->savimage(forms_.f1().Image()); }
+void Program::savim_menu_Click() {
+    files_->savimage(forms_.f1().Image());
+}
 
 // Every user action that has a handler, and nothing else.
 void Program::wire() {

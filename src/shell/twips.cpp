@@ -21,7 +21,9 @@ double twipsPerPixel() {
     return kTwipsPerInch / (dpi > 0.0 ? dpi : kUsualDpi);
 }
 
-int sizePixels(float twips) { return sim::pixelsForTwips(twips, twipsPerPixel()); }
+int sizePixels(float twips) {
+    return sim::pixelsForTwips(twips, twipsPerPixel());
+}
 
 int positionPixels(float twips) {
     // The magnitude follows the same limits as a size; NaN stays NaN and is refused.
@@ -29,7 +31,9 @@ int positionPixels(float twips) {
     return twips < 0.0f ? -pixels : pixels;
 }
 
-float twipsForPixels(int pixels) { return static_cast<float>(pixels * twipsPerPixel()); }
+float twipsForPixels(int pixels) {
+    return static_cast<float>(pixels * twipsPerPixel());
+}
 
 sim::WindowSize outerSize(const QWidget& window) {
     const QRect frame = window.frameGeometry();

@@ -19,8 +19,12 @@ std::string_view errorName(ErrorKind kind) noexcept {
 }
 
 // The names are literals, so their data is NUL-terminated.
-const char* RuntimeError::what() const noexcept { return errorName(kind_).data(); }
+const char* RuntimeError::what() const noexcept {
+    return errorName(kind_).data();
+}
 
-void raise(ErrorKind kind) { throw RuntimeError(kind); }
+void raise(ErrorKind kind) {
+    throw RuntimeError(kind);
+}
 
 } // namespace vorlane::sim

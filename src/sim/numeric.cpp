@@ -6,8 +6,12 @@ namespace vorlane::sim {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Checks the grammar digits[.digits][e[sign]digits] (at least one mantissa
 // digit) and says whether the number's magnitude is at least one, so that a
@@ -19,8 +23,8 @@ struct Shape {
 
 Shape inspect(std::string_view body) {
     std::size_t i = 0;
-    long integerDigits = 0;   // significant digits before the point
-    long leadingZeros = 0;    // zeros after the point before the first significant digit
+    long integerDigits = 0; // significant digits before the point
+    long leadingZeros = 0;  // zeros after the point before the first significant digit
     bool anyDigit = false;
     bool significant = false;
     while (i < body.size() && isDigit(body[i])) {
@@ -76,8 +80,8 @@ double parseNumber(std::string_view text) {
         raise(ErrorKind::TypeMismatch);
 
     double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                              std::chars_format::general);
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (error == std::errc::result_out_of_range) {
         if (shape.large)
             raise(ErrorKind::Overflow);
@@ -107,7 +111,11 @@ template <typename I> I roundHalfEven(double value) {
 }
 } // namespace
 
-std::int16_t toInt16Round(double value) { return roundHalfEven<std::int16_t>(value); }
-std::int32_t toInt32Round(double value) { return roundHalfEven<std::int32_t>(value); }
+std::int16_t toInt16Round(double value) {
+    return roundHalfEven<std::int16_t>(value);
+}
+std::int32_t toInt32Round(double value) {
+    return roundHalfEven<std::int32_t>(value);
+}
 
 } // namespace vorlane::sim

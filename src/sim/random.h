@@ -19,9 +19,7 @@ class Mt19937Source final : public RandomSource {
 public:
     static constexpr std::uint32_t kSeed = 5489u;
 
-    float next() override {
-        return static_cast<float>(engine_() >> 8) * 0x1p-24f;
-    }
+    float next() override { return static_cast<float>(engine_() >> 8) * 0x1p-24f; }
 
 private:
     std::mt19937 engine_{kSeed};

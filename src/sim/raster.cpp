@@ -16,8 +16,7 @@ struct Segment {
 };
 
 bool finite(const Segment& s) {
-    return std::isfinite(s.x0) && std::isfinite(s.y0) && std::isfinite(s.x1) &&
-           std::isfinite(s.y1);
+    return std::isfinite(s.x0) && std::isfinite(s.y0) && std::isfinite(s.x1) && std::isfinite(s.y1);
 }
 
 // Cuts the segment to the box [xMin, xMax] x [yMin, yMax] (Cohen-Sutherland);
@@ -28,8 +27,12 @@ bool clip(Segment& s, double xMin, double yMin, double xMax, double yMax) {
         return false;
     enum : unsigned { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };
     const auto code = [&](double x, double y) {
-        return (x < xMin ? kLeft : x > xMax ? kRight : 0u) |
-               (y < yMin ? kAbove : y > yMax ? kBelow : 0u);
+        return (x < xMin   ? kLeft
+                : x > xMax ? kRight
+                           : 0u) |
+               (y < yMin   ? kAbove
+                : y > yMax ? kBelow
+                           : 0u);
     };
     unsigned c0 = code(s.x0, s.y0);
     unsigned c1 = code(s.x1, s.y1);
@@ -163,8 +166,8 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1) {
     const double w = view_.width;
     const double h = view_.height;
     Segment s{px0, py0, px1, py1};
-    const bool inside = px0 >= 0.0 && px0 < w && py0 >= 0.0 && py0 < h && px1 >= 0.0 &&
-                        px1 < w && py1 >= 0.0 && py1 < h;
+    const bool inside = px0 >= 0.0 && px0 < w && py0 >= 0.0 && py0 < h && px1 >= 0.0 && px1 < w &&
+                        py1 >= 0.0 && py1 < h;
     if (!inside && !clip(s, 0.0, 0.0, w, h))
         return;
     // A point on the far edge belongs to the last pixel.

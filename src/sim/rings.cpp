@@ -43,9 +43,15 @@ std::int16_t segmentGrey(double d, float a, std::int16_t s) {
 
 namespace {
 
-std::int16_t readFloor16(const std::string& text) { return toInt16Floor(parseNumber(text)); }
-std::int16_t readRound16(const std::string& text) { return toInt16Round(parseNumber(text)); }
-float readSingle(const std::string& text) { return toSingle(parseNumber(text)); }
+std::int16_t readFloor16(const std::string& text) {
+    return toInt16Floor(parseNumber(text));
+}
+std::int16_t readRound16(const std::string& text) {
+    return toInt16Round(parseNumber(text));
+}
+float readSingle(const std::string& text) {
+    return toSingle(parseNumber(text));
+}
 
 // What every segment of the drawing shares: its length, the angle limit and
 // the scratch grey.

@@ -25,12 +25,14 @@ struct RingFields {
 };
 
 // The fields by their names on the panel, in the panel's order.
+// clang-format off
 inline constexpr std::pair<const char*, std::string RingFields::*> kRingFieldsByName[] = {
     {"txtsegmin", &RingFields::txtsegmin},       {"txtsegmax", &RingFields::txtsegmax},
     {"txtlines", &RingFields::txtlines},         {"txtseglength", &RingFields::txtseglength},
     {"txtscratchcol", &RingFields::txtscratchcol}, {"txtsky", &RingFields::txtsky},
     {"txtdrawwidth", &RingFields::txtdrawwidth}, {"txtanglim", &RingFields::txtanglim},
 };
+// clang-format on
 
 // The outer size of the main window, in twips.
 struct WindowSize {
