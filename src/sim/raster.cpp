@@ -93,6 +93,7 @@ int ceilWithin(double v, int limit) {
 
 void RasterCanvas::attach(PixelView view) {
     view_ = view;
+    uniform_ = false;
     updateMapping();
 }
 
@@ -115,6 +116,8 @@ void RasterCanvas::updateMapping() {
 }
 
 void RasterCanvas::cls() {
+    if (uniform_)
+        return;
     fill();
     pixelsChanged();
 }
@@ -122,6 +125,8 @@ void RasterCanvas::cls() {
 void RasterCanvas::setBackColor(Colour colour) {
     if (colour < 0 || colour > kWhite)
         raise(ErrorKind::InvalidPropertyValue);
+    if (uniform_ && colour == backColor_)
+        return;
     backColor_ = colour;
     fill();
     pixelsChanged();
@@ -146,11 +151,13 @@ void RasterCanvas::fill() {
         std::uint32_t* first = view_.pixels + row * view_.stride;
         std::fill(first, first + view_.width, pixel);
     }
+    uniform_ = true;
 }
 
 void RasterCanvas::line(float x1, float y1, float x2, float y2) {
     if (view_.width <= 0 || view_.height <= 0)
         return;
+    uniform_ = false;
     const double px0 = (static_cast<double>(x1) - left_) * scaleX_;
     const double py0 = (static_cast<double>(y1) - top_) * scaleY_;
     const double px1 = (static_cast<double>(x2) - left_) * scaleX_;

@@ -61,6 +61,8 @@ private:
     Colour foreColor_ = 0;
     std::uint32_t forePixel_ = toPixel(0);
     std::int16_t drawWidth_ = 1;
+    // Every pixel shows the background colour: a fill would change nothing.
+    bool uniform_ = false;
     // User coordinates of the edges, and their mapping onto pixels.
     float left_ = 0.0f, top_ = 0.0f, right_ = 1.0f, bottom_ = 1.0f;
     bool scaled_ = false;

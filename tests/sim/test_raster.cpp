@@ -64,6 +64,9 @@ private slots:
         c.line(0.5f, 0.5f, 7.5f, 0.5f);
         c.cls(); // the drawing's own background, not white
         QCOMPARE(countPixels(c, 0xff141414u), 32);
+        c.line(0.5f, 0.5f, 7.5f, 0.5f);
+        c.setBackColor(20 * 0x010101); // the same colour again still erases
+        QCOMPARE(countPixels(c, 0xff141414u), 32);
         QCOMPARE(c.foreColor(), 255); // colours and pen stay
     }
 
