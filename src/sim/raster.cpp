@@ -27,12 +27,16 @@ bool clip(Segment& s, double xMin, double yMin, double xMax, double yMax) {
         return false;
     enum : unsigned { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };
     const auto code = [&](double x, double y) {
-        return (x < xMin   ? kLeft
-                : x > xMax ? kRight
-                           : 0u) |
-               (y < yMin   ? kAbove
-                : y > yMax ? kBelow
-                           : 0u);
+        unsigned c = 0;
+        if (x < xMin)
+            c |= kLeft;
+        else if (x > xMax)
+            c |= kRight;
+        if (y < yMin)
+            c |= kAbove;
+        else if (y > yMax)
+            c |= kBelow;
+        return c;
     };
     unsigned c0 = code(s.x0, s.y0);
     unsigned c1 = code(s.x1, s.y1);
