@@ -4,6 +4,7 @@
 #include "shell/twips.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +22,6 @@ namespace {
 enum class Kind { Rectangle, Label, TextBox, Button, TickedCheckBox };
 
 struct Font {
-    const char* family;
     double points;
     bool bold;
 };
@@ -42,10 +42,14 @@ struct ControlData {
 };
 
 constexpr std::optional<QRgb> kDefault;
+// The panel was designed in "MS Sans Serif", a Windows bitmap font. One
+// family stands in for it, the one that scripts/install-deps installs, so that
+// the panel looks the same on every machine.
+constexpr const char* kFamily = "Liberation Sans";
 // Also the font of the controls without their own.
-constexpr Font kPlain{"MS Sans Serif", 8.25, false};
-constexpr Font kBold{"MS Sans Serif", 8.25, true};
-constexpr Font kLarge{"MS Sans Serif", 9.75, false};
+constexpr Font kPlain{8.25, false};
+constexpr Font kBold{8.25, true};
+constexpr Font kLarge{9.75, false};
 constexpr QRgb kRed = qRgb(255, 0, 0);
 constexpr QRgb kPaleGrey = qRgb(224, 224, 224);
 constexpr QRgb kGrey = qRgb(192, 192, 192);
@@ -112,12 +116,8 @@ std::pair<QPalette::ColorRole, QPalette::ColorRole> colourRoles(Kind kind) {
 }
 
 QFont toQFont(const Font& data) {
-    QFont font;
-    // The captions were laid out for a narrow sans serif: where the font
-    // asked for is missing, one of like width stands in before the
-    // toolkit's own choice.
-    font.setFamilies({QString::fromLatin1(data.family), QStringLiteral("Arial"),
-                      QStringLiteral("Helvetica"), QStringLiteral("Nimbus Sans")});
+    QFont font(QString::fromLatin1(kFamily));
+    font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(data.points);
     font.setBold(data.bold);
     return font;
@@ -147,6 +147,35 @@ QWidget* makeControl(Kind kind, const QString& text) {
     throw std::logic_error("unknown kind of control");
 }
 
+// How far a label may grow to the right: to the nearest control to its right
+// on the same rows (the fields' backdrop), else to the panel's edge.
+float rightLimit(const ControlData& label) {
+    float limit = std::max(kClientWidth, label.left + label.width);
+    for (const ControlData& other : kControls) {
+        const bool sameRows =
+            other.top < label.top + label.height && label.top < other.top + other.height;
+        if (sameRows && other.left >= label.left + label.width)
+            limit = std::min(limit, other.left);
+    }
+    return limit;
+}
+
+// The design boxes were laid out for a narrower font: a label keeps its
+// position and grows to the right as far as its caption needs, up to
+// rightPixels, and down as far as the caption's wrapped lines need.
+void fitCaption(QLabel& label, int rightPixels) {
+    constexpr int kFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    constexpr int kTall = 1 << 20;
+    const QFontMetrics metrics(label.font());
+    QRect box = label.geometry();
+    const int widest = std::max(box.width(), rightPixels - box.left());
+    const QRect oneRun = metrics.boundingRect(0, 0, widest, kTall, kFlags, label.text());
+    box.setWidth(std::clamp(oneRun.width(), box.width(), widest));
+    const QRect wrapped = metrics.boundingRect(0, 0, box.width(), kTall, kFlags, label.text());
+    box.setHeight(std::max(box.height(), wrapped.height()));
+    label.setGeometry(box);
+}
+
 QWidget* buildControl(const ControlData& data, QWidget& panel) {
     QWidget* control = makeControl(data.kind, QString::fromLatin1(data.text));
     control->setParent(&panel);
@@ -164,6 +193,8 @@ QWidget* buildControl(const ControlData& data, QWidget& panel) {
 
     if (data.font)
         control->setFont(toQFont(*data.font));
+    if (data.kind == Kind::Label)
+        fitCaption(*static_cast<QLabel*>(control), shell::positionPixels(rightLimit(data)));
     if (data.kind == Kind::Rectangle)
         control->lower();
     return control;

@@ -7,7 +7,11 @@
 #include "sim/errors.h"
 
 #include <QAbstractButton>
+#include <QFontInfo>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 #include <memory>
@@ -52,15 +56,24 @@ private slots:
     void fieldsStartWithTheirDefaults_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("smin") << "txtsegmin" << "4";
-        QTest::newRow("smax") << "txtsegmax" << "100";
-        QTest::newRow("lines") << "txtlines" << "750";
-        QTest::newRow("seg ln") << "txtseglength" << ".02";
-        QTest::newRow("scratch col") << "txtscratchcol" << "50";
-        QTest::newRow("sky col") << "txtsky" << "0";
-        QTest::newRow("width") << "txtdrawwidth" << "1";
-        QTest::newRow("anglim") << "txtanglim" << "15";
-        QTest::newRow("lam") << "txtlam" << "";
+        QTest::newRow("smin") << "txtsegmin"
+                              << "4";
+        QTest::newRow("smax") << "txtsegmax"
+                              << "100";
+        QTest::newRow("lines") << "txtlines"
+                               << "750";
+        QTest::newRow("seg ln") << "txtseglength"
+                                << ".02";
+        QTest::newRow("scratch col") << "txtscratchcol"
+                                     << "50";
+        QTest::newRow("sky col") << "txtsky"
+                                 << "0";
+        QTest::newRow("width") << "txtdrawwidth"
+                               << "1";
+        QTest::newRow("anglim") << "txtanglim"
+                                << "15";
+        QTest::newRow("lam") << "txtlam"
+                             << "";
     }
 
     void fieldsStartWithTheirDefaults() {
@@ -80,6 +93,80 @@ private slots:
             QWidget& control = panel_->control(QString::fromLatin1(name));
             QWidget* top = panel_->childAt(control.geometry().center());
             QVERIFY2(top == &control || control.isAncestorOf(top), name);
+        }
+    }
+
+    // Every caption the panel shows is whole in the font the program really
+    // gets: the named one, installed by the project's scripts (on a machine
+    // without it the family check fails), measured against the box that the
+    // label paints into. Boxes keep their design position and only grow.
+    void captionsAreWhole_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QRect>("design"); // twips
+        QTest::newRow("smin") << "Label1"
+                              << "smin" << QRect(180, 240, 315, 315);
+        QTest::newRow("smax") << "Label3"
+                              << "smax" << QRect(180, 600, 255, 315);
+        QTest::newRow("lines") << "Label4"
+                               << "lines" << QRect(120, 1020, 495, 315);
+        QTest::newRow("seg ln") << "Label5"
+                                << "seg ln" << QRect(120, 1440, 495, 315);
+        QTest::newRow("scratch col") << "Label7"
+                                     << "scratch col" << QRect(120, 1860, 495, 435);
+        QTest::newRow("sky col") << "Label8"
+                                 << "sky col" << QRect(60, 2400, 495, 375);
+        QTest::newRow("width") << "Label9"
+                               << "width" << QRect(120, 3120, 495, 315);
+        QTest::newRow("anglim") << "Label12"
+                                << "anglim" << QRect(120, 3840, 495, 315);
+        QTest::newRow("address") << "Label10"
+                                 << "vorlane.example.org/rings" << QRect(0, 6000, 1935, 255);
+    }
+
+    void captionsAreWhole() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QRect, design);
+        const auto* label = qobject_cast<QLabel*>(&panel_->control(name));
+        QVERIFY(label);
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(QFontInfo(label->font()).family(), "Liberation Sans");
+
+        // At 96 dpi a pixel is 15 twips.
+        const QRect box = label->geometry();
+        QCOMPARE(box.topLeft(), QPoint(design.left() / 15, design.top() / 15));
+        QVERIFY(box.width() >= design.width() / 15 && box.height() >= design.height() / 15);
+        const QRect needed = label->fontMetrics().boundingRect(
+            label->contentsRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, caption);
+        QVERIFY2(label->contentsRect().contains(needed),
+                 qPrintable(QStringLiteral("needs %1 x %2 pixels, has %3 x %4")
+                                .arg(needed.width())
+                                .arg(needed.height())
+                                .arg(label->contentsRect().width())
+                                .arg(label->contentsRect().height())));
+
+        // Growing never covers another control, the fields' backdrop
+        // included, nor leaves the panel.
+        QVERIFY(panel_->rect().contains(box));
+        for (const QWidget* other : panel_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(other == label || !other->geometry().intersects(box),
+                     qPrintable(other->objectName()));
+    }
+
+    void buttonCaptionsAreWhole() {
+        for (const char* name : {"cmdhex", "cmdclear"}) {
+            auto* button = qobject_cast<QPushButton*>(&panel_->button(QString::fromLatin1(name)));
+            QVERIFY(button);
+            QCOMPARE(QFontInfo(button->font()).family(), "Liberation Sans");
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const QRect room =
+                button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            const QFontMetrics metrics = button->fontMetrics();
+            QVERIFY2(metrics.horizontalAdvance(button->text()) <= room.width() &&
+                         metrics.height() <= room.height(),
+                     name);
         }
     }
 
