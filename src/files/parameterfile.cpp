@@ -67,7 +67,7 @@ const QStringList& fieldNames() {
     static const QStringList names = [] {
         QStringList list;
         for (const auto& field : sim::kRingFieldsByName)
-            list << QLatin1String(field.first);
+            list << QLatin1String(field.name);
         return list;
     }();
     return names;

@@ -60,21 +60,21 @@ constexpr QRgb kGrey = qRgb(192, 192, 192);
 constexpr ControlData kControls[] = {
     // name, kind, text, left, top, width, height, back, fore, font, tab
     {"Shape1", Kind::Rectangle, "", 660, 120, 975, 4515, qRgb(207, 201, 199), qRgb(128, 128, 128), {}, kNoTab},
-    {"Label1", Kind::Label, "smin", 180, 240, 315, 315, kDefault, kRed, {}, 9},
+    {"Label1", Kind::Label, sim::ringCaption("txtsegmin"), 180, 240, 315, 315, kDefault, kRed, {}, 9},
     {"txtsegmin", Kind::TextBox, "4", 780, 240, 615, 315, kDefault, kDefault, {}, 7},
-    {"Label3", Kind::Label, "smax", 180, 600, 255, 315, kDefault, kDefault, {}, 10},
+    {"Label3", Kind::Label, sim::ringCaption("txtsegmax"), 180, 600, 255, 315, kDefault, kDefault, {}, 10},
     {"txtsegmax", Kind::TextBox, "100", 780, 600, 615, 315, kDefault, kDefault, {}, 8},
-    {"Label4", Kind::Label, "lines", 120, 1020, 495, 315, kDefault, kRed, {}, 12},
+    {"Label4", Kind::Label, sim::ringCaption("txtlines"), 120, 1020, 495, 315, kDefault, kRed, {}, 12},
     {"txtlines", Kind::TextBox, "750", 780, 1020, 615, 315, qRgb(255, 255, 255), qRgb(255, 128, 128), kBold, 11},
-    {"Label5", Kind::Label, "seg ln", 120, 1440, 495, 315, kDefault, kRed, {}, 14},
+    {"Label5", Kind::Label, sim::ringCaption("txtseglength"), 120, 1440, 495, 315, kDefault, kRed, {}, 14},
     {"txtseglength", Kind::TextBox, ".02", 780, 1440, 615, 315, kPaleGrey, kDefault, {}, 13},
-    {"Label7", Kind::Label, "scratch col", 120, 1860, 495, 435, kDefault, kRed, {}, 17},
+    {"Label7", Kind::Label, sim::ringCaption("txtscratchcol"), 120, 1860, 495, 435, kDefault, kRed, {}, 17},
     {"txtscratchcol", Kind::TextBox, "50", 780, 1920, 615, 315, kPaleGrey, kDefault, {}, 16},
-    {"Label8", Kind::Label, "sky col", 60, 2400, 495, 375, kDefault, kDefault, {}, 18},
+    {"Label8", Kind::Label, sim::ringCaption("txtsky"), 60, 2400, 495, 375, kDefault, kDefault, {}, 18},
     {"txtsky", Kind::TextBox, "0", 780, 2400, 615, 315, kPaleGrey, kDefault, {}, 15},
-    {"Label9", Kind::Label, "width", 120, 3120, 495, 315, kDefault, kDefault, {}, 20},
+    {"Label9", Kind::Label, sim::ringCaption("txtdrawwidth"), 120, 3120, 495, 315, kDefault, kDefault, {}, 20},
     {"txtdrawwidth", Kind::TextBox, "1", 780, 3120, 615, 315, kGrey, kDefault, {}, 19},
-    {"Label12", Kind::Label, "anglim", 120, 3840, 495, 315, kDefault, kRed, {}, 22},
+    {"Label12", Kind::Label, sim::ringCaption("txtanglim"), 120, 3840, 495, 315, kDefault, kRed, {}, 22},
     {"txtanglim", Kind::TextBox, "15", 780, 3840, 615, 315, kGrey, kDefault, {}, 21},
     {"Shape3", Kind::Rectangle, "", 120, 4680, 1695, 1215, kPaleGrey, kDefault, {}, kNoTab},
     {"cmdhex", Kind::Button, "draw rings", 360, 4800, 1215, 552, qRgb(255, 224, 192), kDefault, kLarge, 24},
@@ -272,8 +272,8 @@ void ControlPanel::setFieldText(const QString& name, const QString& text) {
 void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1,
                                 sim::RandomSource& random) const {
     sim::RingFields fields;
-    for (const auto& [name, text] : sim::kRingFieldsByName)
-        fields.*text = fieldText(QString::fromLatin1(name)).toStdString();
+    for (const sim::RingField& field : sim::kRingFieldsByName)
+        fields.*field.text = fieldText(QString::fromLatin1(field.name)).toStdString();
     const BusyCursor busy;
     sim::cmdhex_Click(fields, main, f1, random);
 }

@@ -10,9 +10,9 @@ namespace vorlane::shell {
 
 namespace {
 
-void report(QWidget& owner, const QString& error) {
+void report(QWidget& owner, const std::string& message) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Vorlane"),
-                    QStringLiteral("Run-time error: %1").arg(error), QMessageBox::Ok, &owner);
+                    QString::fromStdString(message), QMessageBox::Ok, &owner);
     box.exec();
 }
 
@@ -22,11 +22,10 @@ void runHandler(QWidget& owner, const std::function<void()>& handler) {
     try {
         handler();
     } catch (const sim::RuntimeError& error) {
-        const std::string_view name = sim::errorName(error.kind());
-        report(owner, QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        report(owner, sim::errorMessage(error));
     } catch (const std::exception& error) {
         // Anything else that ends a handler, e.g. memory for a huge picture.
-        report(owner, QString::fromLocal8Bit(error.what()));
+        report(owner, sim::errorMessage(error.what()));
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <exception>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace vorlane::sim {
 
@@ -20,14 +22,33 @@ std::string_view errorName(ErrorKind kind) noexcept;
 
 class RuntimeError : public std::exception {
 public:
-    explicit RuntimeError(ErrorKind kind) noexcept : kind_(kind) {}
+    explicit RuntimeError(ErrorKind kind, std::string detail = {})
+        : kind_(kind), detail_(std::move(detail)) {}
     ErrorKind kind() const noexcept { return kind_; }
+    // A sentence that says which field's text caused the error; empty when
+    // no field did.
+    const std::string& detail() const noexcept { return detail_; }
     const char* what() const noexcept override;
 
 private:
     ErrorKind kind_;
+    std::string detail_;
 };
 
 [[noreturn]] void raise(ErrorKind kind);
+
+// The sentence for an error that the text of the field with this caption
+// caused, e.g. The text "abc" in "lines" is not a number.
+std::string fieldProblem(ErrorKind kind, std::string_view caption, std::string_view text);
+
+// The sentence for a difference of two fields' values beyond its range.
+std::string differenceProblem(std::string_view minuendCaption, std::string_view minuendText,
+                              std::string_view subtrahendCaption, std::string_view subtrahendText);
+
+// The whole text of the message that reports an error, the same in every
+// program: "Run-time error: " and the error's name, then the detail, if any,
+// on a line of its own.
+std::string errorMessage(std::string_view name, std::string_view detail = {});
+std::string errorMessage(const RuntimeError& error);
 
 } // namespace vorlane::sim

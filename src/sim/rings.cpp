@@ -43,14 +43,54 @@ std::int16_t segmentGrey(double d, float a, std::int16_t s) {
 
 namespace {
 
-std::int16_t readFloor16(const std::string& text) {
-    return toInt16Floor(parseNumber(text));
+using Field = std::string RingFields::*;
+
+const char* captionOf(Field field) {
+    for (const RingField& row : kRingFieldsByName)
+        if (row.text == field)
+            return row.caption;
+    return "";
 }
-std::int16_t readRound16(const std::string& text) {
-    return toInt16Round(parseNumber(text));
+
+// Runs a step that uses the value of one field: an error that it raises
+// names the field and its text.
+template <typename Step> auto usingField(const RingFields& fc1, Field field, Step step) {
+    try {
+        return step(fc1.*field);
+    } catch (const RuntimeError& error) {
+        throw RuntimeError(error.kind(), fieldProblem(error.kind(), captionOf(field), fc1.*field));
+    }
 }
-float readSingle(const std::string& text) {
-    return toSingle(parseNumber(text));
+
+// A field's text as a number, converted to the width the command needs.
+template <auto convert> auto read(const RingFields& fc1, Field field) {
+    return usingField(fc1, field,
+                      [](const std::string& text) { return convert(parseNumber(text)); });
+}
+
+// The canvas refuses a pen width below 1: the field's fault too.
+void setPenWidth(Canvas& f1, const RingFields& fc1) {
+    usingField(fc1, &RingFields::txtdrawwidth, [&f1](const std::string& text) {
+        f1.setDrawWidth(toInt16Floor(parseNumber(text)));
+    });
+}
+
+// A negative sky grey is the field's fault too.
+Colour skyGrey(const RingFields& fc1) {
+    return usingField(fc1, &RingFields::txtsky, [](const std::string& text) {
+        return grey(toInt16Round(parseNumber(text)));
+    });
+}
+
+// D = Nmax - Nmin, beyond 16 bits for some pairs of valid counts.
+std::int16_t spanOf(const RingFields& fc1, std::int16_t nmax, std::int16_t nmin) {
+    try {
+        return subtract(nmax, nmin);
+    } catch (const RuntimeError& error) {
+        throw RuntimeError(error.kind(),
+                           differenceProblem(captionOf(&RingFields::txtsegmax), fc1.txtsegmax,
+                                             captionOf(&RingFields::txtsegmin), fc1.txtsegmin));
+    }
 }
 
 // What every segment of the drawing shares: its length, the angle limit and
@@ -88,12 +128,10 @@ void draw(Canvas& f1, Scratch scratch, const SegmentRules& rules) {
     }
 }
 
-} // namespace
-
-void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random) {
+void drawRings(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random) {
     m1::setconstants();
 
-    f1.setDrawWidth(readFloor16(fc1.txtdrawwidth));
+    setPenWidth(f1, fc1);
     f1.setHeight(checked(main.height - 500.0f));
     f1.setWidth(checked(main.width - 200.0f));
     f1.setTop(0.0f);
@@ -103,23 +141,23 @@ void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSour
     const float w = f1.width();
     f1.scale(-4.0f, divide(checked(h * -4.0f), w), 4.0f, divide(checked(h * 4.0f), w));
     f1.cls();
-    f1.setBackColor(grey(readRound16(fc1.txtsky)));
+    f1.setBackColor(skyGrey(fc1));
 
     // The light source: a small yellow cross at the origin.
     f1.setForeColor(kYellow);
     f1.setDrawWidth(2);
     f1.line(0.025f, 0.0f, -0.025f, 0.0f);
     f1.line(0.0f, 0.025f, 0.0f, -0.025f);
-    f1.setDrawWidth(readFloor16(fc1.txtdrawwidth));
+    setPenWidth(f1, fc1);
 
     SegmentRules rules{};
-    rules.l = readSingle(fc1.txtseglength);
-    const std::int16_t nmin = readFloor16(fc1.txtsegmin);
-    const std::int16_t nmax = readFloor16(fc1.txtsegmax);
-    const std::int16_t span = subtract(nmax, nmin);
-    rules.s = readRound16(fc1.txtscratchcol);
-    rules.a = readSingle(fc1.txtanglim);
-    const std::int32_t lines = toInt32Round(parseNumber(fc1.txtlines));
+    rules.l = read<toSingle>(fc1, &RingFields::txtseglength);
+    const std::int16_t nmin = read<toInt16Floor>(fc1, &RingFields::txtsegmin);
+    const std::int16_t nmax = read<toInt16Floor>(fc1, &RingFields::txtsegmax);
+    const std::int16_t span = spanOf(fc1, nmax, nmin);
+    rules.s = read<toInt16Round>(fc1, &RingFields::txtscratchcol);
+    rules.a = read<toSingle>(fc1, &RingFields::txtanglim);
+    const std::int32_t lines = read<toInt32Round>(fc1, &RingFields::txtlines);
 
     // The counter is wider than the count, so the largest count ends normally.
     for (std::int64_t i = 1; i <= lines; ++i) {
@@ -138,6 +176,23 @@ void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSour
         scratch.x = 2.0 - 4.0 * u3;
         scratch.y = 2.0 - 4.0 * u4;
         draw(f1, scratch, rules);
+    }
+}
+
+} // namespace
+
+void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random) {
+    try {
+        drawRings(fc1, main, f1, random);
+    } catch (const RuntimeError& error) {
+        // A segment's grey is below 0 only when the scratch grey is, and the
+        // sky grey's error names its field already: an invalid argument
+        // without a field is the scratch grey's.
+        if (error.kind() != ErrorKind::InvalidArgument || !error.detail().empty())
+            throw;
+        throw RuntimeError(
+            error.kind(),
+            fieldProblem(error.kind(), captionOf(&RingFields::txtscratchcol), fc1.txtscratchcol));
     }
 }
 

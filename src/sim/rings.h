@@ -8,7 +8,7 @@
 #include "random.h"
 
 #include <string>
-#include <utility>
+#include <string_view>
 
 namespace vorlane::sim {
 
@@ -24,15 +24,36 @@ struct RingFields {
     std::string txtanglim = "15";
 };
 
-// The fields by their names on the panel, in the panel's order.
+// A field by its name on the panel and by the caption of its label there,
+// which messages use to point at it.
+struct RingField {
+    const char* name;
+    std::string RingFields::*text;
+    const char* caption;
+};
+
+// The fields in the panel's order.
 // clang-format off
-inline constexpr std::pair<const char*, std::string RingFields::*> kRingFieldsByName[] = {
-    {"txtsegmin", &RingFields::txtsegmin},       {"txtsegmax", &RingFields::txtsegmax},
-    {"txtlines", &RingFields::txtlines},         {"txtseglength", &RingFields::txtseglength},
-    {"txtscratchcol", &RingFields::txtscratchcol}, {"txtsky", &RingFields::txtsky},
-    {"txtdrawwidth", &RingFields::txtdrawwidth}, {"txtanglim", &RingFields::txtanglim},
+inline constexpr RingField kRingFieldsByName[] = {
+    {"txtsegmin", &RingFields::txtsegmin, "smin"},
+    {"txtsegmax", &RingFields::txtsegmax, "smax"},
+    {"txtlines", &RingFields::txtlines, "lines"},
+    {"txtseglength", &RingFields::txtseglength, "seg ln"},
+    {"txtscratchcol", &RingFields::txtscratchcol, "scratch col"},
+    {"txtsky", &RingFields::txtsky, "sky col"},
+    {"txtdrawwidth", &RingFields::txtdrawwidth, "width"},
+    {"txtanglim", &RingFields::txtanglim, "anglim"},
 };
 // clang-format on
+
+// The caption of the field with this name; a name that is not in the table
+// does not compile where the caption is needed at compile time.
+consteval const char* ringCaption(std::string_view name) {
+    for (const RingField& field : kRingFieldsByName)
+        if (name == field.name)
+            return field.caption;
+    throw "no such field";
+}
 
 // The outer size of the main window, in twips.
 struct WindowSize {
