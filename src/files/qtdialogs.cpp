@@ -1,5 +1,6 @@
 #include "qtdialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -12,6 +13,9 @@ std::optional<QString> QtDialogs::chooseFile(const FileRequest& request) {
     QFileDialog dialog(owner_, request.title);
     const bool save = request.kind == FileRequest::Kind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // The program makes the folder of the last chosen file the current one;
+    // left alone, Qt would open in a folder of its own choosing.
+    dialog.setDirectory(QDir::currentPath());
     // Even the open dialog takes a name of a file that does not exist yet.
     dialog.setFileMode(QFileDialog::AnyFile);
 
@@ -36,7 +40,8 @@ void QtDialogs::inform(const QString& caption, const QString& text) {
 }
 
 bool QtDialogs::confirm(const QString& caption, const QString& question) {
-    QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Yes | QMessageBox::No,
+    // Dressed like the file dialog's own replace question, which it follows.
+    QMessageBox box(QMessageBox::Warning, caption, question, QMessageBox::Yes | QMessageBox::No,
                     owner_);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

@@ -1,11 +1,14 @@
 #include "files/qtdialogs.h"
 #include "scripted.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QAbstractButton>
+#include <QPushButton>
 #include <QTimer>
 
 #include <functional>
@@ -17,8 +20,7 @@ namespace {
 // Acts on the modal dialog of type T once it is shown. The action must close
 // it; checks belong after the call that showed it, so that a failing check
 // cannot leave the dialog open.
-template <typename T>
-void whenShown(std::function<void(T&)> act) {
+template <typename T> void whenShown(std::function<void(T&)> act) {
     QTimer::singleShot(0, [act] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
             act(*dialog);
@@ -27,7 +29,8 @@ void whenShown(std::function<void(T&)> act) {
     });
 }
 
-const FileRequest kRequest{FileRequest::Kind::Save, "Save Vorlane simulation",
+const FileRequest kRequest{FileRequest::Kind::Save,
+                           "Save Vorlane simulation",
                            {{"Tavik picture(*.bmp)", "*.bmp"}, {"All files", "*.*"}}};
 
 } // namespace
@@ -72,6 +75,62 @@ private slots:
         FileRequest request = kRequest;
         request.kind = FileRequest::Kind::Open;
         QCOMPARE(dialogs.chooseFile(request), std::optional(workspace.path("new.pel")));
+    }
+
+    // The program makes the folder of the chosen file the current one; every
+    // dialog after that opens there, not where the one before it was.
+    void dialogsOpenInTheCurrentFolder() {
+        QtDialogs dialogs(nullptr);
+        for (int round = 0; round < 2; ++round) {
+            Workspace workspace;
+            QString opened;
+            whenShown<QFileDialog>([&](QFileDialog& dialog) {
+                opened = QDir(dialog.directory()).canonicalPath();
+                dialog.selectFile(workspace.path("sky"));
+                static_cast<QDialog&>(dialog).accept();
+            });
+            dialogs.chooseFile(kRequest);
+            QCOMPARE(opened, workspace.folder());
+        }
+    }
+
+    // The program's own replace question looks like the one the save dialog
+    // asks about an existing file.
+    void replaceQuestionLooksLikeTheSaveDialogsOwn() {
+        struct Look {
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            QMessageBox::StandardButtons buttons;
+            QMessageBox::StandardButton preset = QMessageBox::NoButton;
+        };
+        // Answers no and keeps how the question looked.
+        const auto noAndLook = [](Look& look) {
+            whenShown<QMessageBox>([&look](QMessageBox& box) {
+                look = {box.icon(), box.standardButtons(), box.standardButton(box.defaultButton())};
+                box.button(QMessageBox::No)->click();
+            });
+        };
+        Workspace workspace;
+        QFile existing(workspace.path("sky.bmp"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+
+        Look qts;
+        QtDialogs dialogs(nullptr);
+        whenShown<QFileDialog>([&](QFileDialog& dialog) {
+            dialog.selectFile(workspace.path("sky.bmp"));
+            noAndLook(qts);
+            QMetaObject::invokeMethod(&dialog, "accept"); // asks, hears no, stays open
+            dialog.reject();
+        });
+        QCOMPARE(dialogs.chooseFile(kRequest), std::nullopt);
+
+        Look ours;
+        noAndLook(ours);
+        QVERIFY(!dialogs.confirm("Save", "sky.bmp already exists.\nDo you want to replace it?"));
+        QVERIFY(qts.buttons != QMessageBox::NoButton); // Qt's question did come
+        QCOMPARE(ours.icon, qts.icon);
+        QCOMPARE(ours.buttons, qts.buttons);
+        QCOMPARE(ours.preset, qts.preset);
     }
 
     void informHasOnlyOkAndNoIcon() {
