@@ -2,6 +2,7 @@
 
 #include "twips.h"
 
+#include <QIcon>
 #include <QMdiArea>
 #include <QMenuBar>
 
@@ -33,6 +34,8 @@ constexpr MenuEntry kFileMenu[] = {
 
 MainWindow::MainWindow() : area_(new QMdiArea) {
     setWindowTitle(QStringLiteral("Vorlane"));
+    // The icon that the desktop's menu shows for the installed program.
+    setWindowIcon(QIcon(QStringLiteral(":/vorlane.png")));
     // No frame around the area: its whole widget is the client area.
     area_->setFrameShape(QFrame::NoFrame);
     setCentralWidget(area_);

@@ -127,6 +127,18 @@ private slots:
         QVERIFY(main().area().geometry().top() >= main().menuBar()->geometry().bottom());
     }
 
+    // The window shows the icon that is installed for the desktop's menu.
+    void mainHasTheInstalledIcon() {
+        const QImage installed(QStringLiteral(VORLANE_ICON));
+        QVERIFY(!installed.isNull());
+        QCOMPARE(main()
+                     .windowIcon()
+                     .pixmap(installed.size())
+                     .toImage()
+                     .convertToFormat(installed.format()),
+                 installed);
+    }
+
     void loadStepFitsTheCanvasIntoMain() {
         shell::CanvasWindow& f1 = forms().f1();
         QVERIFY(within(f1.height(), mainAtLoad_.height - 750.0f));
