@@ -1,13 +1,13 @@
 #include "files/qtdialogs.h"
 #include "scripted.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QTimer>
 
@@ -20,7 +20,8 @@ namespace {
 // Acts on the modal dialog of type T once it is shown. The action must close
 // it; checks belong after the call that showed it, so that a failing check
 // cannot leave the dialog open.
-template <typename T> void whenShown(std::function<void(T&)> act) {
+template <typename T>
+void whenShown(std::function<void(T&)> act) {
     QTimer::singleShot(0, [act] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
             act(*dialog);
@@ -29,8 +30,7 @@ template <typename T> void whenShown(std::function<void(T&)> act) {
     });
 }
 
-const FileRequest kRequest{FileRequest::Kind::Save,
-                           "Save Vorlane simulation",
+const FileRequest kRequest{FileRequest::Kind::Save, "Save Vorlane simulation",
                            {{"Tavik picture(*.bmp)", "*.bmp"}, {"All files", "*.*"}}};
 
 } // namespace

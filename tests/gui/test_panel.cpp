@@ -56,24 +56,15 @@ private slots:
     void fieldsStartWithTheirDefaults_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("smin") << "txtsegmin"
-                              << "4";
-        QTest::newRow("smax") << "txtsegmax"
-                              << "100";
-        QTest::newRow("lines") << "txtlines"
-                               << "750";
-        QTest::newRow("seg ln") << "txtseglength"
-                                << ".02";
-        QTest::newRow("scratch col") << "txtscratchcol"
-                                     << "50";
-        QTest::newRow("sky col") << "txtsky"
-                                 << "0";
-        QTest::newRow("width") << "txtdrawwidth"
-                               << "1";
-        QTest::newRow("anglim") << "txtanglim"
-                                << "15";
-        QTest::newRow("lam") << "txtlam"
-                             << "";
+        QTest::newRow("smin") << "txtsegmin" << "4";
+        QTest::newRow("smax") << "txtsegmax" << "100";
+        QTest::newRow("lines") << "txtlines" << "750";
+        QTest::newRow("seg ln") << "txtseglength" << ".02";
+        QTest::newRow("scratch col") << "txtscratchcol" << "50";
+        QTest::newRow("sky col") << "txtsky" << "0";
+        QTest::newRow("width") << "txtdrawwidth" << "1";
+        QTest::newRow("anglim") << "txtanglim" << "15";
+        QTest::newRow("lam") << "txtlam" << "";
     }
 
     void fieldsStartWithTheirDefaults() {

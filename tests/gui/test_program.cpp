@@ -293,11 +293,11 @@ private slots:
     void focusFollowsTheTabNumbers() {
         main().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&main()));
-        const QStringList order{
-            "Command2",     "Command3",  "Command4",     "txtlam", "txtsegmin",
-            "txtsegmax",    "txtlines",  "txtseglength", "txtsky", "txtscratchcol",
-            "txtdrawwidth", "txtanglim", "cmdclear",     "cmdhex", "k2",
-            "k3",           "k4",        "k5",           "k6"};
+        const QStringList order{"Command2",  "Command3",      "Command4",     "txtlam",
+                                "txtsegmin", "txtsegmax",     "txtlines",     "txtseglength",
+                                "txtsky",    "txtscratchcol", "txtdrawwidth", "txtanglim",
+                                "cmdclear",  "cmdhex",        "k2",           "k3",
+                                "k4",        "k5",            "k6"};
         QCOMPARE(panelTabOrderFrom("Command2", static_cast<int>(order.size())), order);
     }
 
@@ -361,6 +361,7 @@ private slots:
                  sim::toPixel(sim::kYellow));
         QVERIFY(main().isVisible());
     }
+
 };
 
 QTEST_MAIN(TestProgram)

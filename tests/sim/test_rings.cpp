@@ -83,19 +83,11 @@ private:
 constexpr WindowSize kMain{9000.0f, 12000.0f};
 
 // The canvas operations of the preparation with the default fields.
-const std::vector<std::string> kPreparation = {"DrawWidth 1",
-                                               "Height 8500",
-                                               "Width 11800",
-                                               "Top 0",
-                                               "Left 0",
-                                               "Scale -4 -2.881356 4 2.881356",
-                                               "Cls",
-                                               "BackColor 0",
-                                               "ForeColor 65535",
-                                               "DrawWidth 2",
-                                               "Line 0.0250000004 0 -0.0250000004 0",
-                                               "Line 0 0.0250000004 0 -0.0250000004",
-                                               "DrawWidth 1"};
+const std::vector<std::string> kPreparation = {
+    "DrawWidth 1", "Height 8500", "Width 11800", "Top 0", "Left 0",
+    "Scale -4 -2.881356 4 2.881356", "Cls", "BackColor 0", "ForeColor 65535",
+    "DrawWidth 2", "Line 0.0250000004 0 -0.0250000004 0", "Line 0 0.0250000004 0 -0.0250000004",
+    "DrawWidth 1"};
 
 // Runs the command and gives the kind of error it ended with, if any.
 std::optional<ErrorKind> run(const RingFields& fields, Canvas& canvas, RandomSource& random) {
@@ -121,8 +113,7 @@ private slots:
         fields.txtlines = "1";
         fields.txtsegmin = fields.txtsegmax = "2";
         QCOMPARE(run(fields, canvas, random), std::nullopt);
-        QCOMPARE(std::vector<std::string>(canvas.log.begin(), canvas.log.begin() + 13),
-                 kPreparation);
+        QCOMPARE(std::vector<std::string>(canvas.log.begin(), canvas.log.begin() + 13), kPreparation);
         // Direction 0 from (1, 1): two segments of .02 along x, each after its colour.
         QCOMPARE(canvas.log.size(), std::size_t(17));
         // At 45 degrees to the circle, beyond the limit: both in the scratch grey.
@@ -144,30 +135,18 @@ private slots:
         const int overflow = int(ErrorKind::Overflow);
         // A bad pen width stops before the canvas is touched, a bad sky after
         // sizing, scaling and clearing, the rest after the source mark.
-        QTest::newRow("pen width not a number") << "txtdrawwidth"
-                                                << "wide" << mismatch << 0;
-        QTest::newRow("pen width refused") << "txtdrawwidth"
-                                           << "0.5" << int(ErrorKind::InvalidPropertyValue) << 0;
-        QTest::newRow("sky empty") << "txtsky"
-                                   << "" << mismatch << 7;
-        QTest::newRow("sky negative") << "txtsky"
-                                      << "-1" << int(ErrorKind::InvalidArgument) << 7;
-        QTest::newRow("sky beyond 16 bits") << "txtsky"
-                                            << "40000" << overflow << 7;
-        QTest::newRow("segment length") << "txtseglength"
-                                        << "1,5" << mismatch << 13;
-        QTest::newRow("segment length beyond single") << "txtseglength"
-                                                      << "1e39" << overflow << 13;
-        QTest::newRow("least segments") << "txtsegmin"
-                                        << "x" << mismatch << 13;
-        QTest::newRow("greatest segments") << "txtsegmax"
-                                           << "32768" << overflow << 13;
-        QTest::newRow("scratch grey") << "txtscratchcol"
-                                      << "grey" << mismatch << 13;
-        QTest::newRow("angle limit") << "txtanglim"
-                                     << "fifteen" << mismatch << 13;
-        QTest::newRow("scratches") << "txtlines"
-                                   << "3e9" << overflow << 13;
+        QTest::newRow("pen width not a number") << "txtdrawwidth" << "wide" << mismatch << 0;
+        QTest::newRow("pen width refused") << "txtdrawwidth" << "0.5" << int(ErrorKind::InvalidPropertyValue) << 0;
+        QTest::newRow("sky empty") << "txtsky" << "" << mismatch << 7;
+        QTest::newRow("sky negative") << "txtsky" << "-1" << int(ErrorKind::InvalidArgument) << 7;
+        QTest::newRow("sky beyond 16 bits") << "txtsky" << "40000" << overflow << 7;
+        QTest::newRow("segment length") << "txtseglength" << "1,5" << mismatch << 13;
+        QTest::newRow("segment length beyond single") << "txtseglength" << "1e39" << overflow << 13;
+        QTest::newRow("least segments") << "txtsegmin" << "x" << mismatch << 13;
+        QTest::newRow("greatest segments") << "txtsegmax" << "32768" << overflow << 13;
+        QTest::newRow("scratch grey") << "txtscratchcol" << "grey" << mismatch << 13;
+        QTest::newRow("angle limit") << "txtanglim" << "fifteen" << mismatch << 13;
+        QTest::newRow("scratches") << "txtlines" << "3e9" << overflow << 13;
     }
     void stopsAtTheStepOfTheFirstFailure() {
         QFETCH(QString, field);
@@ -230,8 +209,8 @@ private slots:
         fields.txtsegmax = "5.9"; // rounded down
         RecordingCanvas canvas;
         // u1 = 0 gives 10, 0.999 gives 5.005 -> 5, 0.5 gives 7.5 -> 8 (half to even).
-        ScriptedRandom random(
-            {0.0f, 0.1f, 0.2f, 0.3f, 0.999f, 0.1f, 0.2f, 0.3f, 0.5f, 0.1f, 0.2f, 0.3f});
+        ScriptedRandom random({0.0f, 0.1f, 0.2f, 0.3f, 0.999f, 0.1f, 0.2f, 0.3f,
+                               0.5f, 0.1f, 0.2f, 0.3f});
         QCOMPARE(run(fields, canvas, random), std::nullopt);
         QCOMPARE(canvas.count("Line "), 2 + 10 + 5 + 8);
 
@@ -408,9 +387,8 @@ private slots:
         QVERIFY(levels.count(0xff000000u)); // the black sky
         QVERIFY(levels.count(0xff323232u)); // unlit scratches in grey 50
         QVERIFY(levels.count(0xffffffffu)); // lit segments
-        for (auto p : levels)               // every colour is a grey but the source's yellow
-            QVERIFY(p == 0xffffff00u ||
-                    ((p & 0xff) == (p >> 8 & 0xff) && (p & 0xff) == (p >> 16 & 0xff)));
+        for (auto p : levels) // every colour is a grey but the source's yellow
+            QVERIFY(p == 0xffffff00u || ((p & 0xff) == (p >> 8 & 0xff) && (p & 0xff) == (p >> 16 & 0xff)));
     }
 };
 
