@@ -17,8 +17,6 @@ const QString kAccessibleInterface = QStringLiteral("org.a11y.atspi.Accessible")
 const QString kSessionName = QStringLiteral("vorlane-e2e-session");
 const QString kAccessibilityName = QStringLiteral("vorlane-e2e-accessibility");
 constexpr int kCallTimeoutMs = 5000;
-// AT-SPI's state bit for "shown on the screen".
-constexpr unsigned kStateShowing = 25;
 
 // The first value of a reply, or nothing for an error reply.
 QVariant firstValue(const QDBusMessage& reply) {
@@ -104,12 +102,13 @@ QString Accessible::text() const {
         .toString();
 }
 
-bool Accessible::showing() const {
+bool Accessible::is(State state) const {
     const QVariant value = firstValue(call(kAccessibleInterface, QStringLiteral("GetState")));
     QList<uint> words;
     if (value.canConvert<QDBusArgument>())
         value.value<QDBusArgument>() >> words;
-    return words.size() > 0 && (words[0] >> kStateShowing & 1u) != 0;
+    const auto bit = static_cast<unsigned>(state);
+    return words.size() > qsizetype{bit / 32} && (words[bit / 32] >> bit % 32 & 1u) != 0;
 }
 
 QList<Accessible> Accessible::subtree() const {

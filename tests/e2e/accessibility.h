@@ -29,8 +29,11 @@ public:
     QRect extents() const;
     // The whole text of an editable field.
     QString text() const;
-    // Shown on the screen now (a closed menu's items are not).
-    bool showing() const;
+    // AT-SPI's state bits that the test looks at.
+    enum class State : unsigned { Focused = 12, Showing = 25 };
+    // Showing: on the screen now (a closed menu's items are not); Focused:
+    // the keyboard's target, or a menu's item under the pointer.
+    bool is(State state) const;
 
     // This object and everything below it, depth first.
     QList<Accessible> subtree() const;

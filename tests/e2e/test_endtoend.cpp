@@ -4,27 +4,24 @@
 // share one running program and run in order; once one fails, the rest are
 // skipped.
 
-#include "accessibility.h"
+#include "driver.h"
 #include "processes.h"
 #include "xserver.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
 
-#include <climits>
 #include <cmath>
 
 using namespace vorlane::e2e;
 
 namespace {
 
-const QString kMainTitle = QStringLiteral("Vorlane");
 const QString kSaveImageTitle = QStringLiteral("Save Vorlane simulation");
 const QString kSaveParametersTitle = QStringLiteral("Select a file name for saving data");
 const QString kRetrieveParametersTitle = QStringLiteral("Open a file");
@@ -96,41 +93,17 @@ private slots:
     void windowManagerCloseEndsTheProgramWithStatusZero();
 
 private:
-    // Input and windows, through xdotool.
-    bool xdo(const QStringList& arguments, QString* output = nullptr);
-    QStringList visibleWindows(const QString& title);
-    std::optional<QString> waitForNewWindow(const QString& title, const QStringList& known = {});
-    bool waitUntilGone(const QString& title, const QString& window);
-    bool waitForFocus(const QString& window);
-    bool clickAt(const QPoint& point);
-    bool click(const std::optional<Accessible>& object);
-    bool type(const QString& text);
-
-    // The program's widgets, through the accessibility bridge.
-    std::optional<Accessible> mainFrame();
-    std::optional<Accessible> inMainWindow(const QString& role, const QString& name);
-    std::optional<Accessible> drawRingsButton();
-    std::optional<Accessible> dialog(const QString& title);
-    std::optional<Accessible> field(const QString& caption);
-    bool chooseFileMenuItem(const QString& caption);
-    bool pressButton(const QString& window, const QString& caption);
-    bool enterText(const QString& fieldCaption, const QString& text);
-    bool answerFileDialog(const QString& title, const QString& typed);
-    QString messageIn(const QString& title);
-    QRect canvasOnScreen();
-    QRect panelOn(const QRect& canvas);
-
     // The canvas as the screen shows it.
     QImage grabCanvas();
+    // The part of the canvas that the panel covers, in canvas coordinates.
+    QRect panelOnCanvas();
 
     QTemporaryDir work_;
     QTemporaryDir runtime_;
     XServer x_;
     AccessibilityBus bus_;
     QProcess vorlane_;
-    QProcessEnvironment xEnvironment_;
-    std::optional<Accessible> application_;
-    QString mainWindow_;
+    std::optional<Driver> ui_;
     QImage drawn_;
     bool broken_ = false;
 };
@@ -151,16 +124,19 @@ void EndToEnd::initTestCase() {
         QSKIP(reason.constData());
     }
     QVERIFY(work_.isValid() && runtime_.isValid());
+    // Screenshots of an earlier run would pass for this one's.
+    for (const QString& old : QDir().entryList({QStringLiteral("endtoend-*.png")}, QDir::Files))
+        QFile::remove(old);
 
     const QString xProblem = x_.start();
     QVERIFY2(xProblem.isEmpty(), qPrintable(xProblem));
-    xEnvironment_ = QProcessEnvironment::systemEnvironment();
-    xEnvironment_.insert(QStringLiteral("DISPLAY"), x_.display());
+    QProcessEnvironment xEnvironment = QProcessEnvironment::systemEnvironment();
+    xEnvironment.insert(QStringLiteral("DISPLAY"), x_.display());
 
     const QString busProblem = bus_.start(runtime_.path());
     QVERIFY2(busProblem.isEmpty(), qPrintable(busProblem));
 
-    QProcessEnvironment environment = xEnvironment_;
+    QProcessEnvironment environment = xEnvironment;
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus_.sessionAddress());
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
@@ -171,17 +147,17 @@ void EndToEnd::initTestCase() {
     startChild(vorlane_, QStringLiteral(VORLANE_PROGRAM), {}, environment);
     QVERIFY2(vorlane_.state() == QProcess::Running, qPrintable(vorlane_.errorString()));
 
-    const std::optional<QString> main = waitForNewWindow(kMainTitle);
-    QVERIFY2(main, "the main window did not appear");
-    mainWindow_ = *main;
+    std::optional<Accessible> application;
     QVERIFY2(poll([&] {
-                 application_ = bus_.application(QStringLiteral("vorlane"));
-                 return application_.has_value();
+                 application = bus_.application(QStringLiteral("vorlane"));
+                 return application.has_value();
              }),
              "the program did not join the accessibility bus");
+    ui_.emplace(xEnvironment, *application);
+    QVERIFY2(ui_->waitForMainWindow(), "the main window did not appear");
     QVERIFY2(poll([&] {
-                 const std::optional<Accessible> button = drawRingsButton();
-                 return button && button->showing();
+                 const std::optional<Accessible> button = ui_->drawRingsButton();
+                 return button && button->is(Accessible::State::Showing);
              }),
              "the panel's \"draw rings\" did not show");
 }
@@ -195,15 +171,14 @@ void EndToEnd::cleanup() {
     if (QTest::currentTestFailed()) {
         broken_ = true;
         // For whoever reads the failure: the whole screen at that moment.
-        x_.grab(QRect(0, 0, 1024, 768))
-            .save(QStringLiteral("endtoend-failed-%1.png")
-                      .arg(QString::fromLatin1(QTest::currentTestFunction())));
+        x_.grabScreen().save(QStringLiteral("endtoend-failed-%1.png")
+                                 .arg(QString::fromLatin1(QTest::currentTestFunction())));
     }
 }
 
 void EndToEnd::cleanupTestCase() {
     stop(vorlane_);
-    application_.reset();
+    ui_.reset();
     bus_.stop();
     x_.stop();
 }
@@ -211,12 +186,12 @@ void EndToEnd::cleanupTestCase() {
 // ---- the steps
 
 void EndToEnd::drawRingsShowsRingsOnABlackSky() {
-    QVERIFY(click(drawRingsButton()));
+    QVERIFY(ui_->click(ui_->drawRingsButton()));
     QImage canvas;
     Look seen;
     const bool drawn = poll([&] {
         canvas = grabCanvas();
-        seen = look(canvas, panelOn(canvasOnScreen()));
+        seen = look(canvas, panelOnCanvas());
         return seen.showsScratches() && seen.yellow > 0;
     });
     canvas.save(QStringLiteral("endtoend-drawn.png"));
@@ -224,14 +199,10 @@ void EndToEnd::drawRingsShowsRingsOnABlackSky() {
 
     // The canvas was fitted to the main window: 200 twips narrower and 500
     // twips less high than its outer size.
-    QString geometry;
-    QVERIFY(xdo({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), mainWindow_},
-                &geometry));
-    const QRegularExpressionMatch size =
-        QRegularExpression(QStringLiteral("WIDTH=(\\d+)\\s+HEIGHT=(\\d+)")).match(geometry);
-    QVERIFY2(size.hasMatch(), qPrintable(geometry));
-    QVERIFY(std::abs(canvas.width() - (size.captured(1).toInt() - 200 / kTwipsPerPixel)) < 1.0);
-    QVERIFY(std::abs(canvas.height() - (size.captured(2).toInt() - 500 / kTwipsPerPixel)) < 1.0);
+    const QSize main = ui_->windowSize(ui_->mainWindow());
+    QVERIFY(!main.isEmpty());
+    QVERIFY(std::abs(canvas.width() - (main.width() - 200 / kTwipsPerPixel)) < 1.0);
+    QVERIFY(std::abs(canvas.height() - (main.height() - 500 / kTwipsPerPixel)) < 1.0);
 
     // A black sky with grey scratches and lit pieces, white where a scratch
     // runs square to the light. The bounds leave room for any picture of the
@@ -257,9 +228,9 @@ void EndToEnd::drawRingsShowsRingsOnABlackSky() {
 }
 
 void EndToEnd::saveImageWritesTheCanvasAsA24BitBitmap() {
-    QVERIFY(chooseFileMenuItem(kSaveImageItem));
+    QVERIFY(ui_->chooseFileMenuItem(kSaveImageItem));
     // A name without extension gets ".bmp".
-    QVERIFY(answerFileDialog(kSaveImageTitle, work_.filePath(QStringLiteral("rings"))));
+    QVERIFY(ui_->answerFileDialog(kSaveImageTitle, work_.filePath(QStringLiteral("rings"))));
     const QString path = work_.filePath(QStringLiteral("rings.bmp"));
     QVERIFY2(poll([&] { return QFileInfo::exists(path); }), "no rings.bmp was written");
 
@@ -279,7 +250,7 @@ void EndToEnd::saveImageWritesTheCanvasAsA24BitBitmap() {
 
     // The picture on the screen, wherever the panel does not cover it.
     const QImage saved = QImage::fromData(bitmap, "BMP");
-    const QRect panel = panelOn(canvasOnScreen());
+    const QRect panel = panelOnCanvas();
     qsizetype compared = 0, differing = 0;
     for (int y = 0; y < drawn_.height(); ++y)
         for (int x = 0; x < drawn_.width(); ++x)
@@ -292,53 +263,54 @@ void EndToEnd::saveImageWritesTheCanvasAsA24BitBitmap() {
 }
 
 void EndToEnd::cancelledSaveDialogSaysNoFileWasSelected() {
-    QVERIFY(chooseFileMenuItem(kSaveImageItem));
-    const std::optional<QString> fileDialog = waitForNewWindow(kSaveImageTitle);
+    QVERIFY(ui_->chooseFileMenuItem(kSaveImageItem));
+    const std::optional<QString> fileDialog = ui_->waitForNewWindow(kSaveImageTitle);
     QVERIFY(fileDialog);
-    QVERIFY(pressButton(kSaveImageTitle, QStringLiteral("Cancel")));
+    QVERIFY(ui_->pressButton(kSaveImageTitle, QStringLiteral("Cancel")));
     // The message comes in a box of its own with the dialog's title.
-    const std::optional<QString> box = waitForNewWindow(kSaveImageTitle, {*fileDialog});
+    const std::optional<QString> box = ui_->waitForNewWindow(kSaveImageTitle, {*fileDialog});
     QVERIFY2(box, "no message after the cancelled dialog");
     QString message;
     QVERIFY2(poll([&] {
-                 return (message = messageIn(kSaveImageTitle))
+                 return (message = ui_->messageIn(kSaveImageTitle))
                      .contains(QStringLiteral("No file was selected"));
              }),
              qPrintable(message));
-    QVERIFY(pressButton(kSaveImageTitle, QStringLiteral("OK")));
-    QVERIFY(waitUntilGone(kSaveImageTitle, *box));
+    QVERIFY(ui_->pressButton(kSaveImageTitle, QStringLiteral("OK")));
+    QVERIFY(ui_->waitUntilGone(kSaveImageTitle, *box));
 }
 
 void EndToEnd::retrievedParametersComeBackIntoTheFields() {
-    const std::optional<Accessible> lines = field(QStringLiteral("lines"));
+    const std::optional<Accessible> lines = ui_->field(QStringLiteral("lines"));
     QVERIFY(lines);
     const QString saved = lines->text();
     QVERIFY(!saved.isEmpty());
 
-    QVERIFY(chooseFileMenuItem(kSaveParametersItem));
-    QVERIFY(answerFileDialog(kSaveParametersTitle, work_.filePath(QStringLiteral("values"))));
+    QVERIFY(ui_->chooseFileMenuItem(kSaveParametersItem));
+    QVERIFY(ui_->answerFileDialog(kSaveParametersTitle, work_.filePath(QStringLiteral("values"))));
     const QString path = work_.filePath(QStringLiteral("values.pel"));
     QVERIFY2(poll([&] { return QFileInfo::exists(path); }), "no values.pel was written");
 
-    QVERIFY(enterText(QStringLiteral("lines"), QStringLiteral("123")));
+    QVERIFY(ui_->enterText(QStringLiteral("lines"), QStringLiteral("123")));
 
-    QVERIFY(chooseFileMenuItem(kRetrieveParametersItem));
-    QVERIFY(answerFileDialog(kRetrieveParametersTitle, path));
+    QVERIFY(ui_->chooseFileMenuItem(kRetrieveParametersItem));
+    QVERIFY(ui_->answerFileDialog(kRetrieveParametersTitle, path));
     QVERIFY2(poll([&] { return lines->text() == saved; }), qPrintable(lines->text()));
 }
 
 void EndToEnd::typeMismatchIsReportedAndTheNextDrawingWorks() {
-    QVERIFY(enterText(QStringLiteral("lines"), QStringLiteral("abc")));
-    QVERIFY(click(drawRingsButton()));
-    const std::optional<QString> box = waitForNewWindow(kMainTitle, {mainWindow_});
+    QVERIFY(ui_->enterText(QStringLiteral("lines"), QStringLiteral("abc")));
+    QVERIFY(ui_->click(ui_->drawRingsButton()));
+    const std::optional<QString> box = ui_->waitForNewWindow(kMainTitle, {ui_->mainWindow()});
     QVERIFY2(box, "no error message for \"abc\" in lines");
     QString message;
-    QVERIFY2(poll([&] {
-                 return (message = messageIn(kMainTitle)).contains(QStringLiteral("Type mismatch"));
-             }),
-             qPrintable(message));
-    QVERIFY(pressButton(kMainTitle, QStringLiteral("OK")));
-    QVERIFY(waitUntilGone(kMainTitle, *box));
+    QVERIFY2(
+        poll([&] {
+            return (message = ui_->messageIn(kMainTitle)).contains(QStringLiteral("Type mismatch"));
+        }),
+        qPrintable(message));
+    QVERIFY(ui_->pressButton(kMainTitle, QStringLiteral("OK")));
+    QVERIFY(ui_->waitUntilGone(kMainTitle, *box));
 
     // "lines" is read last, after the sky and the mark were drawn: they stay,
     // and no scratch was drawn.
@@ -346,206 +318,40 @@ void EndToEnd::typeMismatchIsReportedAndTheNextDrawingWorks() {
     Look seen;
     const bool markOnly = poll([&] {
         canvas = grabCanvas();
-        seen = look(canvas, panelOn(canvasOnScreen()));
+        seen = look(canvas, panelOnCanvas());
         return seen.yellow > 0 && !seen.showsScratches();
     });
     canvas.save(QStringLiteral("endtoend-mismatch.png"));
     QVERIFY2(markOnly, "the canvas does not show just the sky and the mark");
     QCOMPARE(seen.black + seen.yellow, seen.seen);
 
-    QVERIFY(enterText(QStringLiteral("lines"), QStringLiteral("750")));
-    QVERIFY(click(drawRingsButton()));
+    QVERIFY(ui_->enterText(QStringLiteral("lines"), QStringLiteral("750")));
+    QVERIFY(ui_->click(ui_->drawRingsButton()));
     const bool redrawn = poll([&] {
         canvas = grabCanvas();
-        return look(canvas, panelOn(canvasOnScreen())).showsScratches();
+        return look(canvas, panelOnCanvas()).showsScratches();
     });
     canvas.save(QStringLiteral("endtoend-redrawn.png"));
     QVERIFY2(redrawn, "no rings after the error");
-    QCOMPARE(visibleWindows(kMainTitle), QStringList{mainWindow_});
+    QCOMPARE(ui_->visibleWindows(kMainTitle), QStringList{ui_->mainWindow()});
 }
 
 void EndToEnd::windowManagerCloseEndsTheProgramWithStatusZero() {
     bool ok = false;
-    QVERIFY(x_.takesDeleteMessage(mainWindow_.toULong(&ok)) && ok);
-    x_.sendDeleteMessage(mainWindow_.toULong());
+    QVERIFY(x_.takesDeleteMessage(ui_->mainWindow().toULong(&ok)) && ok);
+    x_.sendDeleteMessage(ui_->mainWindow().toULong());
     QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
     QCOMPARE(vorlane_.exitStatus(), QProcess::NormalExit);
     QCOMPARE(vorlane_.exitCode(), 0);
 }
 
-// ---- helpers
-
-bool EndToEnd::xdo(const QStringList& arguments, QString* output) {
-    const RunResult result = run(QStringLiteral("xdotool"), arguments, xEnvironment_);
-    if (output)
-        *output = result.output;
-    if (!result.ok)
-        qWarning("xdotool %s: %s", qPrintable(arguments.join(QLatin1Char(' '))),
-                 qPrintable(result.error));
-    return result.ok;
-}
-
-QStringList EndToEnd::visibleWindows(const QString& title) {
-    // No window is no error here; search then exits with 1.
-    const RunResult result =
-        run(QStringLiteral("xdotool"),
-            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-             QLatin1Char('^') + title + QLatin1Char('$')},
-            xEnvironment_);
-    return result.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-std::optional<QString> EndToEnd::waitForNewWindow(const QString& title, const QStringList& known) {
-    std::optional<QString> found;
-    poll([&] {
-        for (const QString& window : visibleWindows(title))
-            if (!known.contains(window))
-                found = window;
-        return found.has_value();
-    });
-    return found;
-}
-
-bool EndToEnd::waitUntilGone(const QString& title, const QString& window) {
-    return poll([&] { return !visibleWindows(title).contains(window); });
-}
-
-bool EndToEnd::waitForFocus(const QString& window) {
-    // Quietly: asking fails while the focus is on no window at all.
-    return poll([&] {
-        return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}, xEnvironment_)
-                   .output.trimmed() == window;
-    });
-}
-
-bool EndToEnd::clickAt(const QPoint& point) {
-    return xdo({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(point.x()),
-                QString::number(point.y()), QStringLiteral("click"), QStringLiteral("1")});
-}
-
-bool EndToEnd::click(const std::optional<Accessible>& object) {
-    if (!object)
-        return false;
-    const QRect area = object->extents();
-    return !area.isEmpty() && clickAt(area.center());
-}
-
-bool EndToEnd::type(const QString& text) {
-    return xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), text});
-}
-
-std::optional<Accessible> EndToEnd::mainFrame() {
-    for (const Accessible& window : application_->children())
-        if (window.role() == QLatin1String("frame") && window.name() == kMainTitle)
-            return window;
-    return std::nullopt;
-}
-
-std::optional<Accessible> EndToEnd::inMainWindow(const QString& role, const QString& name) {
-    const std::optional<Accessible> main = mainFrame();
-    return main ? main->find(role, name) : std::nullopt;
-}
-
-std::optional<Accessible> EndToEnd::drawRingsButton() {
-    return inMainWindow(QStringLiteral("push button"), QStringLiteral("draw rings"));
-}
-
-std::optional<Accessible> EndToEnd::dialog(const QString& title) {
-    for (const Accessible& window : application_->children())
-        if (window.role() != QLatin1String("frame") && window.name() == title)
-            return window;
-    return std::nullopt;
-}
-
-// The entry field on the row of the label with that caption.
-std::optional<Accessible> EndToEnd::field(const QString& caption) {
-    const std::optional<Accessible> panel =
-        inMainWindow(QStringLiteral("frame"), QStringLiteral("Controls"));
-    const std::optional<Accessible> label =
-        panel ? panel->find(QStringLiteral("label"), caption) : std::nullopt;
-    if (!label)
-        return std::nullopt;
-    const QRect labelArea = label->extents();
-    std::optional<Accessible> nearest;
-    int nearestDistance = INT_MAX;
-    for (const Accessible& object : panel->subtree()) {
-        if (object.role() != QLatin1String("text"))
-            continue;
-        const QRect area = object.extents();
-        const bool sameRow = area.top() <= labelArea.bottom() && area.bottom() >= labelArea.top();
-        const int distance = area.left() - labelArea.left();
-        if (sameRow && distance > 0 && distance < nearestDistance) {
-            nearest = object;
-            nearestDistance = distance;
-        }
-    }
-    return nearest;
-}
-
-bool EndToEnd::chooseFileMenuItem(const QString& caption) {
-    const std::optional<Accessible> file =
-        inMainWindow(QStringLiteral("menu item"), QStringLiteral("   File"));
-    if (!click(file))
-        return false;
-    const std::optional<Accessible> item = file->find(QStringLiteral("menu item"), caption);
-    return item && poll([&] { return item->showing(); }) && click(item);
-}
-
-bool EndToEnd::pressButton(const QString& window, const QString& caption) {
-    std::optional<Accessible> button;
-    return poll([&] {
-               const std::optional<Accessible> found = dialog(window);
-               return found && (button = found->find(QStringLiteral("push button"), caption));
-           }) &&
-           click(button);
-}
-
-bool EndToEnd::enterText(const QString& fieldCaption, const QString& text) {
-    const std::optional<Accessible> entry = field(fieldCaption);
-    // With no window manager, the keyboard focus falls back to the root
-    // window when a dialog closes; the test gives it to the main window, as a
-    // window manager does on a click.
-    return xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), mainWindow_}) &&
-           click(entry) && xdo({QStringLiteral("key"), QStringLiteral("ctrl+a")}) && type(text) &&
-           poll([&] { return entry->text() == text; });
-}
-
-// Types into the file name box of the dialog that has just opened, and
-// confirms with Enter.
-bool EndToEnd::answerFileDialog(const QString& title, const QString& typed) {
-    const std::optional<QString> window = waitForNewWindow(title);
-    return window && waitForFocus(*window) && type(typed) &&
-           xdo({QStringLiteral("key"), QStringLiteral("Return")}) && waitUntilGone(title, *window);
-}
-
-// The texts of the message box with that title, one a line.
-QString EndToEnd::messageIn(const QString& title) {
-    const std::optional<Accessible> box = dialog(title);
-    QStringList texts;
-    if (box)
-        for (const Accessible& object : box->subtree())
-            if (object.role() == QLatin1String("label"))
-                texts << object.name();
-    return texts.join(QLatin1Char('\n'));
-}
-
-QRect EndToEnd::canvasOnScreen() {
-    // The canvas window keeps its design caption, "rr".
-    const std::optional<Accessible> canvas =
-        inMainWindow(QStringLiteral("frame"), QStringLiteral("rr"));
-    return canvas ? canvas->extents() : QRect();
-}
-
-// The panel's part of the canvas, in canvas coordinates.
-QRect EndToEnd::panelOn(const QRect& canvas) {
-    const std::optional<Accessible> panel =
-        inMainWindow(QStringLiteral("frame"), QStringLiteral("Controls"));
-    return panel ? panel->extents().translated(-canvas.topLeft()) : QRect();
-}
-
 QImage EndToEnd::grabCanvas() {
-    const QRect canvas = canvasOnScreen();
+    const QRect canvas = ui_->canvasOnScreen();
     return canvas.isEmpty() ? QImage() : x_.grab(canvas);
+}
+
+QRect EndToEnd::panelOnCanvas() {
+    return ui_->panelOnScreen().translated(-ui_->canvasOnScreen().topLeft());
 }
 
 QTEST_GUILESS_MAIN(EndToEnd)

@@ -19,8 +19,10 @@ QString XServer::start() {
     // standard output once it accepts clients.
     startChild(xvfb_, QStringLiteral("Xvfb"),
                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-dpi"),
-                QStringLiteral("96"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                QStringLiteral("0"),
+                QStringLiteral("%1x%2x24").arg(kScreenSize.width()).arg(kScreenSize.height()),
+                QStringLiteral("-dpi"), QStringLiteral("96"), QStringLiteral("-nolisten"),
+                QStringLiteral("tcp")});
     const QString number = firstLine(xvfb_, milliseconds(15000));
     if (number.isEmpty())
         return QStringLiteral("Xvfb did not start: %1")

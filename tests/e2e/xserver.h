@@ -30,6 +30,7 @@ public:
 
     // What the screen shows in that rectangle, 24-bit colour.
     QImage grab(const QRect& area) const;
+    QImage grabScreen() const { return grab(QRect(QPoint(0, 0), kScreenSize)); }
 
     // Whether the window takes part in the close protocol at all: a window
     // manager sends WM_DELETE_WINDOW only to windows that list it.
@@ -38,6 +39,8 @@ public:
     void sendDeleteMessage(unsigned long window) const;
 
 private:
+    static constexpr QSize kScreenSize{1024, 768};
+
     QProcess xvfb_;
     QString display_;
     _XDisplay* connection_ = nullptr;
