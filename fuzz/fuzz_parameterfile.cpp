@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FieldMap fields = retrieved(path, refused);
     if (refused) {
         for (const QString& name : parameterfile::fieldNames())
-            require(fields.texts.value(name) == QLatin1String("before"), "a refused file changed a field");
+            require(fields.texts.value(name) == QLatin1String("before"),
+                    "a refused file changed a field");
         return 0;
     }
     require(QString::fromUtf8(bytes).toUtf8() == bytes, "a file that is not UTF-8 accepted");

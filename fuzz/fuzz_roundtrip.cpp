@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.savparamdlg(saved);
     FieldMap retrieved;
     files.retparamdlg(retrieved);
-    require(dialogs.errors.isEmpty() && dialogs.questions.isEmpty(), "saved and retrieved without a message");
+    require(dialogs.errors.isEmpty() && dialogs.questions.isEmpty(),
+            "saved and retrieved without a message");
     require(retrieved.texts == saved.texts, "the texts came back changed");
     return 0;
 }

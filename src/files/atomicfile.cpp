@@ -34,6 +34,17 @@ bool temporaryNameTooLong(const QString& fileName) {
     return nameMax > 0 && nameBytes <= nameMax && nameBytes + kTemporarySuffixBytes > nameMax;
 }
 
+// Opening makes the temporary file where the system has no unnamed ones, and
+// committing names it to replace an earlier file: either fails when the
+// temporary name is too long.
+QString nameOrSystemReason(const QSaveFile& file, int systemError) {
+    if (systemError == ENAMETOOLONG && temporaryNameTooLong(file.fileName()))
+        return QStringLiteral("the name is too long to replace the file safely: the temporary "
+                              "file beside it would need a longer name than the system allows; "
+                              "choose a shorter name");
+    return reasonOf(file, systemError);
+}
+
 // Writes all of the content and pushes it to the disk; Qt reports a short
 // write as a success, and a failed sync not at all.
 bool writeWhole(QSaveFile& file, const QByteArray& content) {
@@ -56,7 +67,7 @@ std::optional<QString> saveAtomically(const QString& fileName, const QByteArray&
     // Unbuffered, so that every shortfall shows in the write that met it.
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return reasonOf(file, errno);
+        return nameOrSystemReason(file, errno);
     errno = 0;
     if (!writeWhole(file, content)) {
         const QString reason = reasonOf(file, errno);
@@ -64,13 +75,8 @@ std::optional<QString> saveAtomically(const QString& fileName, const QByteArray&
         return reason;
     }
     errno = 0;
-    if (!file.commit()) {
-        if (temporaryNameTooLong(fileName))
-            return QStringLiteral("the name is too long to replace the file safely: the temporary "
-                                  "file beside it would need a longer name than the system allows; "
-                                  "choose a shorter name");
-        return reasonOf(file, errno);
-    }
+    if (!file.commit())
+        return nameOrSystemReason(file, errno);
     return std::nullopt;
 }
 
