@@ -64,6 +64,8 @@ QByteArray bitmapOf(const QImage& image) {
     return buffer.data();
 }
 
+// Why nothing was read: neither the picked name nor the name with the
+// default extension is that of a file.
 QString missingFiles(const QString& picked, const QString& withExtension) {
     if (picked == withExtension)
         return QStringLiteral("the file does not exist");
