@@ -64,6 +64,14 @@ QByteArray bitmapOf(const QImage& image) {
     return buffer.data();
 }
 
+// Why nothing was read: neither the picked name nor the name with the
+// default extension is that of a file.
+QString missingFiles(const QString& picked, const QString& withExtension) {
+    if (picked == withExtension)
+        return QStringLiteral("the file does not exist");
+    return QStringLiteral("the file does not exist, nor does \"%1\"").arg(withExtension);
+}
+
 // True when a file was chosen.
 bool chooseFileFor(Files& files, const Command& command) {
     files.cancelflag = 0;
@@ -89,8 +97,11 @@ void Files::apidialogbox(const QString& mode, const QString& title, const QStrin
 
     // dlgfile is used in the current directory, so a folder that cannot be
     // entered counts as no file chosen rather than sending it elsewhere.
-    if (!path || !QDir::setCurrent(QFileInfo(*path).absolutePath())) {
-        dialogs_.inform(title, QStringLiteral("No file was selected"));
+    const QString folder = path ? QFileInfo(*path).absolutePath() : QString();
+    if (!path || !QDir::setCurrent(folder)) {
+        dialogs_.inform(title, path && !QFileInfo::exists(folder)
+                                   ? QStringLiteral("The folder \"%1\" does not exist").arg(folder)
+                                   : QStringLiteral("No file was selected"));
         cancelflag = 1;
         return;
     }
@@ -136,11 +147,18 @@ void Files::savparamdlg(const ParameterFields& fields) {
 void Files::retparamdlg(ParameterFields& fields) {
     if (!chooseFileFor(*this, kRetrieveParameters))
         return;
-    const parameterfile::Contents contents = parameterfile::read(dlgfile);
+    // The picked file itself; the default extension only finds a file that
+    // the typed name does not.
+    const QString fileName =
+        QFileInfo::exists(confirmedName_) || !QFileInfo::exists(dlgfile) ? confirmedName_ : dlgfile;
+    const parameterfile::Contents contents =
+        QFileInfo::exists(fileName)
+            ? parameterfile::read(fileName)
+            : parameterfile::Contents{{}, missingFiles(confirmedName_, dlgfile)};
     if (!contents.problem.isEmpty()) {
         dialogs_.reportError(kRetrieveParameters.titleText(),
                              QStringLiteral("Could not retrieve the parameters from \"%1\": %2")
-                                 .arg(dlgfile, contents.problem));
+                                 .arg(fileName, contents.problem));
         return;
     }
     for (const QString& name : parameterfile::fieldNames())

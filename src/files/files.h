@@ -31,7 +31,9 @@ public:
     // the chosen name's extension.
     void savimage(const QImage& image);
     void savparamdlg(const ParameterFields& fields);
-    // Changes the fields only when the whole file is good; does not draw.
+    // Reads the picked file, or where none has that name the one with the
+    // default extension (dlgfile). Changes the fields only when the whole
+    // file is good; does not draw.
     void retparamdlg(ParameterFields& fields);
 
 private:

@@ -3,9 +3,16 @@
 #include "sim/rings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <variant>
 
 namespace vorlane::files::parameterfile {
 
@@ -61,6 +68,36 @@ Contents failure(const QString& problem) {
     return {{}, problem};
 }
 
+QString notRegular() {
+    return QStringLiteral("it is not a regular file");
+}
+
+// The file's bytes, at most kMaxBytes + 1 of them so that an over-long file
+// shows without trusting the size that the file system reports; or why not.
+std::variant<QByteArray, QString> bytesOf(const QString& fileName) {
+    // A FIFO or a device could block for ever or never end: such a file is
+    // refused before opening, and again after in case one took the name
+    // meanwhile; O_NONBLOCK keeps that opening itself from waiting.
+    if (const QFileInfo info(fileName); info.exists() && !info.isFile())
+        return notRegular();
+    const int fd =
+        ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return file.errorString();
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return notRegular();
+    QByteArray bytes = file.read(kMaxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return bytes;
+}
+
 } // namespace
 
 const QStringList& fieldNames() {
@@ -81,18 +118,16 @@ QByteArray encode(const ParameterFields& fields) {
 }
 
 Contents read(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return failure(file.errorString());
-    // Reading one byte beyond the limit tells an over-long file without
-    // trusting the size that the file system reports.
-    const QByteArray bytes = file.read(kMaxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return failure(file.errorString());
+    const std::variant<QByteArray, QString> loaded = bytesOf(fileName);
+    if (const QString* problem = std::get_if<QString>(&loaded))
+        return failure(*problem);
+    const QByteArray& bytes = std::get<QByteArray>(loaded);
     if (bytes.size() > kMaxBytes)
         return failure(QStringLiteral("the file is longer than %1 bytes").arg(kMaxBytes));
 
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // Stateless, so that a sequence cut at the very end is an error too
+    // instead of being kept back for input that never comes.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return failure(QStringLiteral("the file is not UTF-8 text"));
@@ -122,6 +157,11 @@ Contents read(const QString& fileName) {
             return failure(
                 QStringLiteral("the text of %1 has a backslash that is not \\\\, \\n or \\r")
                     .arg(name));
+        if (value->size() > kMaxFieldUnits)
+            return failure(QStringLiteral("the text of %1 is longer than the %2 characters that a "
+                                          "field holds")
+                               .arg(name)
+                               .arg(kMaxFieldUnits));
         contents.texts.insert(name, *value);
     }
 

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "parameterfields.h"
+#include "sim/rings.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <string>
 
 namespace vorlane::files {
 
@@ -15,7 +18,20 @@ namespace vorlane::files {
 namespace parameterfile {
 
 inline constexpr char kFirstLine[] = "Vorlane parameters 1";
-inline constexpr qint64 kMaxBytes = 64 * 1024;
+// The longest text that a panel field holds, in UTF-16 units (a line edit's
+// maximum length); a file with a longer one is refused rather than cut.
+inline constexpr qsizetype kMaxFieldUnits = 32767;
+
+// The longest file that saving can write: every unit of every field at its
+// worst, three bytes of UTF-8 (an escape takes two, a surrogate pair four for
+// two units).
+constexpr qint64 maxFileBytes() {
+    qint64 bytes = std::char_traits<char>::length(kFirstLine) + 1;
+    for (const auto& field : sim::kRingFieldsByName)
+        bytes += std::char_traits<char>::length(field.first) + 2 + 3 * kMaxFieldUnits;
+    return bytes;
+}
+inline constexpr qint64 kMaxBytes = maxFileBytes();
 
 // The fields that "draw rings" reads, in the order in which they are written.
 const QStringList& fieldNames();
@@ -28,7 +44,7 @@ struct Contents {
 };
 
 // Reads and checks the whole file; a relative name is taken in the current
-// directory.
+// directory. Anything but a regular file is refused without waiting on it.
 Contents read(const QString& fileName);
 
 } // namespace parameterfile

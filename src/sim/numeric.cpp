@@ -53,8 +53,11 @@ Shape inspect(std::string_view body) {
             negative = body[i++] == '-';
         if (i == body.size() || !isDigit(body[i]))
             return {};
+        // The digits can move the point by at most body.size() places, so an
+        // exponent held at a cap beyond that still tells large from small.
+        const long cap = static_cast<long>(body.size()) + 1000;
         for (; i < body.size() && isDigit(body[i]); ++i)
-            exponent = exponent < 100000 ? exponent * 10 + (body[i] - '0') : exponent;
+            exponent = exponent < cap ? exponent * 10 + (body[i] - '0') : exponent;
         exponent = negative ? -exponent : exponent;
     }
     if (i != body.size())

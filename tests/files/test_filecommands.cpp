@@ -2,6 +2,12 @@
 #include "files/parameterfile.h"
 #include "scripted.h"
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace vorlane::files;
 
 enum class Command { SaveImage, SaveParameters, RetrieveParameters };
@@ -28,13 +34,48 @@ void run(Files& files, Command command) {
     }
 }
 
-// A good parameter file in which every field reads "1", less one field.
-QByteArray parameterFile(const QString& without = QString()) {
+// A good parameter file in which every field reads value, less one field.
+QByteArray parameterFile(const QString& without = QString(), const QByteArray& value = "1") {
     QByteArray content = "Vorlane parameters 1\n";
     for (const QString& name : parameterfile::fieldNames())
         if (name != without)
-            content += name.toUtf8() + "=1\n";
+            content += name.toUtf8() + "=" + value + "\n";
     return content;
+}
+
+// Runs the command in a child process whose files may grow to at most
+// sizeLimit bytes (writing past it fails with EFBIG instead of killing the
+// process) and gives the error messages that the child saw.
+QString errorsInChild(const QString& chosenPath, Command command, rlim_t sizeLimit) {
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return "pipe failed";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{sizeLimit, sizeLimit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ScriptedDialogs dialogs;
+        dialogs.paths << chosenPath;
+        Files files(dialogs);
+        run(files, command);
+        QStringList texts;
+        for (const Message& error : dialogs.errors)
+            texts << error.caption + ": " + error.text;
+        const QByteArray report = texts.join('\n').toUtf8();
+        const bool sent = ::write(channel[1], report.constData(), report.size()) == report.size();
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, n);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? QString::fromUtf8(report) : "child failed";
 }
 
 FieldMap fieldsReading(const QString& text) {
@@ -120,28 +161,117 @@ private slots:
         QCOMPARE(QDir(workspace.folder()).count(), 3u); // ".", ".." and the target
     }
 
-    // A name one too long for the temporary file beside it: the write fails.
+    // A write that fails part way, or a replacement that cannot be made:
+    // the message names the file and the reason, and the earlier file stays
+    // byte for byte with nothing beside it.
     void failedWriteKeepsTheEarlierFile_data() {
         QTest::addColumn<Command>("command");
-        QTest::addColumn<QString>("extension");
-        QTest::newRow("image") << Command::SaveImage << ".bmp";
-        QTest::newRow("parameters") << Command::SaveParameters << ".pel";
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<quint64>("sizeLimit");
+        QTest::addColumn<QString>("reason");
+        const QString tooLarge = "File too large";
+        const QString tooLong = "temporary file beside it would need a longer name";
+        // The bitmap of 4 x 3 pixels takes 90 bytes, the parameter file more.
+        QTest::newRow("image, size limit") << Command::SaveImage << "sky.bmp" << quint64(60) << tooLarge;
+        QTest::newRow("parameters, size limit") << Command::SaveParameters << "sky.pel" << quint64(60) << tooLarge;
+        QTest::newRow("image, 249 bytes") << Command::SaveImage << QString(245, u'a') + ".bmp"
+                                          << quint64(RLIM_INFINITY) << tooLong;
+        QTest::newRow("parameters, 255 bytes") << Command::SaveParameters << QString(251, u'a') + ".pel"
+                                               << quint64(RLIM_INFINITY) << tooLong;
+        QTest::newRow("parameters, 255 bytes in UTF-8") << Command::SaveParameters << QString(125, u'é') + "a.pel"
+                                                        << quint64(RLIM_INFINITY) << tooLong;
     }
     void failedWriteKeepsTheEarlierFile() {
         QFETCH(Command, command);
-        QFETCH(QString, extension);
+        QFETCH(QString, name);
+        QFETCH(quint64, sizeLimit);
+        QFETCH(QString, reason);
         Workspace workspace;
-        const QString name = QString(251, u'a') + extension;
         writeFile(workspace.path(name), "earlier");
-        ScriptedDialogs dialogs;
-        dialogs.paths << workspace.path(name);
-        Files files(dialogs);
-        run(files, command);
-        QCOMPARE(dialogs.errors.size(), 1);
-        QCOMPARE(dialogs.errors[0].caption, dialogs.requests[0].title);
-        QVERIFY(dialogs.errors[0].text.contains(name));
+        const QString errors = errorsInChild(workspace.path(name), command, rlim_t(sizeLimit));
+        const QString title = command == Command::SaveImage ? "Save Vorlane simulation"
+                                                            : "Select a file name for saving data";
+        QVERIFY2(errors.startsWith(title + ": ") && !errors.contains('\n') && errors.contains(name)
+                     && errors.contains(reason),
+                 qPrintable(errors));
         QCOMPARE(contentsOf(workspace.path(name)), "earlier");
         QCOMPARE(QDir(workspace.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    }
+
+    // Every field at its longest and at three bytes a unit makes the largest
+    // file that saving can write; it reads back whole.
+    void largestFileReadsBack() {
+        Workspace workspace;
+        const FieldMap saved = fieldsReading(QString(parameterfile::kMaxFieldUnits, u'€'));
+        ScriptedDialogs dialogs;
+        dialogs.paths << workspace.path("big.pel") << workspace.path("big.pel");
+        Files files(dialogs);
+        files.savparamdlg(saved);
+        QCOMPARE(QFileInfo(workspace.path("big.pel")).size(), parameterfile::kMaxBytes);
+        FieldMap retrieved = fieldsReading("0");
+        files.retparamdlg(retrieved);
+        QVERIFY(dialogs.errors.isEmpty());
+        QVERIFY(retrieved.texts == saved.texts);
+    }
+
+    // Retrieve reads the file picked; the name with the default extension
+    // only when the picked one does not exist.
+    void retrieveReadsThePickedFile_data() {
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<QString>("read"); // empty: nothing is read
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("both exist") << QStringList{"params", "params.pel"} << "params" << "params" << "";
+        QTest::newRow("no extension") << QStringList{"params"} << "params" << "params" << "";
+        QTest::newRow("other extension") << QStringList{"runs.params"} << "runs.params" << "runs.params" << "";
+        QTest::newRow("only with extension") << QStringList{"params.pel"} << "params" << "params.pel" << "";
+        QTest::newRow("neither") << QStringList{"other.pel"} << "params" << ""
+                                 << "\"params\": the file does not exist, nor does \"params.pel\"";
+        QTest::newRow("picked with extension") << QStringList{} << "params.pel" << ""
+                                               << "\"params.pel\": the file does not exist";
+    }
+    void retrieveReadsThePickedFile() {
+        QFETCH(QStringList, existing);
+        QFETCH(QString, picked);
+        QFETCH(QString, read);
+        QFETCH(QString, missing);
+        Workspace workspace;
+        for (const QString& name : existing)
+            writeFile(workspace.path(name), parameterFile(QString(), name.toUtf8()));
+        ScriptedDialogs dialogs;
+        dialogs.paths << workspace.path(picked);
+        Files files(dialogs);
+        FieldMap fields = fieldsReading("0");
+        files.retparamdlg(fields);
+        QCOMPARE(fields.texts, fieldsReading(read.isEmpty() ? "0" : read).texts);
+        if (read.isEmpty()) {
+            QCOMPARE(dialogs.errors.size(), 1);
+            QCOMPARE(dialogs.errors[0].text, "Could not retrieve the parameters from " + missing);
+        } else {
+            QVERIFY(dialogs.errors.isEmpty());
+        }
+    }
+
+    // Reading a FIFO would wait for a writer for ever: anything but a
+    // regular file is refused at once.
+    void refusesWhatIsNotARegularFile_data() {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("FIFO") << true;
+        QTest::newRow("folder") << false;
+    }
+    void refusesWhatIsNotARegularFile() {
+        QFETCH(bool, fifo);
+        Workspace workspace;
+        const QByteArray path = QFile::encodeName(workspace.path("values.pel"));
+        QCOMPARE(fifo ? ::mkfifo(path.constData(), 0600) : ::mkdir(path.constData(), 0700), 0);
+        ScriptedDialogs dialogs;
+        dialogs.paths << workspace.path("values.pel");
+        Files files(dialogs);
+        FieldMap fields = fieldsReading("0");
+        files.retparamdlg(fields);
+        QCOMPARE(fields.texts, fieldsReading("0").texts);
+        QCOMPARE(dialogs.errors.size(), 1);
+        QVERIFY2(dialogs.errors[0].text.contains("not a regular file"), qPrintable(dialogs.errors[0].text));
     }
 
     void parametersRoundTrip() {
@@ -174,7 +304,7 @@ private slots:
             << std::optional("Vorlane parameters 1\r\n# note\r\n\r\ncolour=red\r\ncolour=blue\r\nTXTLINES=9\r\n"
                              + parameterFile().sliced(21).replace("\n", "\r\n"))
             << QString();
-        QTest::newRow("no such file") << std::optional<QByteArray>() << "No such file";
+        QTest::newRow("no such file") << std::optional<QByteArray>() << "does not exist";
         QTest::newRow("empty") << std::optional<QByteArray>("") << "first line";
         QTest::newRow("other version")
             << std::optional(parameterFile().replace("parameters 1", "parameters 2")) << "first line";
@@ -184,6 +314,9 @@ private slots:
         QTest::newRow("not UTF-8") << std::optional(parameterFile().replace("txtlines=1", "txtlines=\xff")) << "UTF-8";
         QTest::newRow("over-long")
             << std::optional(parameterFile() + "#" + QByteArray(parameterfile::kMaxBytes, 'x')) << "longer";
+        QTest::newRow("UTF-8 cut at the end") << std::optional(parameterFile() + "#\xe2\x82") << "UTF-8";
+        QTest::newRow("field longer than the panel's")
+            << std::optional(parameterFile("txtsky") + "txtsky=" + QByteArray(32768, 'x')) << "longer than";
     }
     void retrieving() {
         QFETCH(std::optional<QByteArray>, content);

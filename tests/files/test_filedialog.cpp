@@ -43,10 +43,14 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<std::optional<QString>>("path");
         QTest::addColumn<int>("dialogsShown");
-        QTest::newRow("cancelled") << "save" << std::optional<QString>() << 1;
-        QTest::newRow("unknown mode") << "Save" << std::optional<QString>() << 0;
-        QTest::newRow("empty mode") << "" << std::optional<QString>() << 0;
-        QTest::newRow("folder gone") << "load" << std::optional<QString>("/nonexistent/vorlane/sky") << 1;
+        QTest::addColumn<QString>("message");
+        const QString none = "No file was selected";
+        QTest::newRow("cancelled") << "save" << std::optional<QString>() << 1 << none;
+        QTest::newRow("unknown mode") << "Save" << std::optional<QString>() << 0 << none;
+        QTest::newRow("empty mode") << "" << std::optional<QString>() << 0 << none;
+        QTest::newRow("folder gone") << "load" << std::optional<QString>("/nonexistent/vorlane/sky") << 1
+                                     << "The folder \"/nonexistent/vorlane\" does not exist";
+        QTest::newRow("file as folder") << "save" << std::optional<QString>("/dev/null/sky") << 1 << none;
     }
     void noFileChosen() {
         QFETCH(QString, mode);
@@ -60,7 +64,7 @@ private slots:
         QTEST(int(dialogs.requests.size()), "dialogsShown");
         QCOMPARE(dialogs.informed.size(), 1);
         QCOMPARE(dialogs.informed[0].caption, "Save Vorlane simulation");
-        QCOMPARE(dialogs.informed[0].text, "No file was selected");
+        QTEST(dialogs.informed[0].text, "message");
         QCOMPARE(files.cancelflag, 1);
         QCOMPARE(files.dlgfile, "earlier.bmp");
         QCOMPARE(QDir::currentPath(), workspace.folder());

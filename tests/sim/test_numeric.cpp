@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 using namespace vorlane::sim;
@@ -63,6 +64,39 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, kind);
         QCOMPARE(errorOf([&] { parseNumber(text.toStdString()); }), ErrorKind(kind));
+    }
+
+    // However many digits move the point, the exponent still decides
+    // between a value, zero and Overflow; every value is strtod's.
+    void readsAnyNumberOfDigits_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value"); // NaN: Overflow
+        const double overflow = std::numeric_limits<double>::quiet_NaN();
+        const QString zeros(100000, u'0');
+        QTest::newRow("tiny mantissa, huge exponent") << "0." + zeros + "1e1000000" << overflow;
+        QTest::newRow("huge mantissa, tiny exponent") << "1" + zeros + "e-1000000" << 0.0;
+        QTest::newRow("tiny mantissa, exponent brings it to 1e9") << "0." + zeros + "1e100010" << 1e9;
+        QTest::newRow("huge mantissa, exponent brings it to 1") << "-1" + zeros + "e-100000" << -1.0;
+        QTest::newRow("huge mantissa to a subnormal") << "1" + zeros + "e-100309" << 1e-309;
+        QTest::newRow("huge mantissa just beyond") << "1" + zeros + "e-99691" << overflow;
+        QTest::newRow("many fraction digits") << "2." + zeros + "1" << 2.0;
+        QTest::newRow("exponent longer than the text")
+            << "0." + zeros + "1e" + QString(200000, u'0') + "5" << 0.0;
+        QTest::newRow("huge exponent digits") << "1e99999999999999999999" << overflow;
+        QTest::newRow("huge negative exponent digits") << "1e-99999999999999999999" << 0.0;
+    }
+    void readsAnyNumberOfDigits() {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        const std::string utf8 = text.toStdString();
+        if (std::isnan(value)) {
+            QCOMPARE(errorOf([&] { parseNumber(utf8); }), ErrorKind::Overflow);
+            QVERIFY(std::isinf(std::strtod(utf8.c_str(), nullptr)));
+            return;
+        }
+        const double parsed = parseNumber(utf8);
+        QCOMPARE_EXACT(parsed, value);
+        QCOMPARE_EXACT(parsed, std::strtod(utf8.c_str(), nullptr));
     }
 
     void roundsDownTo16Bits() {
