@@ -90,7 +90,8 @@ void draw(Canvas& f1, Scratch scratch, const SegmentRules& rules) {
 
 } // namespace
 
-void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random) {
+void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random,
+                  const DrawSettings& settings) {
     m1::setconstants();
 
     f1.setDrawWidth(readFloor16(fc1.txtdrawwidth));
@@ -138,7 +139,11 @@ void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSour
         scratch.x = 2.0 - 4.0 * u3;
         scratch.y = 2.0 - 4.0 * u4;
         draw(f1, scratch, rules);
+        if (settings.progress && i % 1024 == 0)
+            settings.progress(i, lines);
     }
+    if (settings.progress)
+        settings.progress(lines, lines);
 }
 
 } // namespace vorlane::sim
