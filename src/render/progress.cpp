@@ -1,6 +1,7 @@
 #include "progress.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vorlane::render {
 
@@ -10,15 +11,23 @@ constexpr std::chrono::milliseconds kQuietStart{1000};
 constexpr std::chrono::milliseconds kRefresh{250};
 } // namespace
 
-ProgressMeter::ProgressMeter(std::FILE* out, Clock clock)
-    : out_(out), clock_(std::move(clock)), start_(clock_()) {}
+ProgressMeter::ProgressMeter(Output out, Clock clock)
+    : out_(std::move(out)), clock_(std::move(clock)), start_(clock_()) {}
 
-std::string ProgressMeter::line(int picture, int pictures, double share, double perSecond) {
+void ProgressMeter::toStderr(const std::string& text) {
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+namespace {
+// The line shown, e.g. "picture 2 of 3: 45% done, 120000 scratches/s".
+std::string line(int picture, int pictures, double share, double perSecond) {
     char text[128];
     std::snprintf(text, sizeof text, "picture %d of %d: %.0f%% done, %.0f scratches/s", picture,
                   pictures, 100.0 * share, perSecond);
     return text;
 }
+} // namespace
 
 void ProgressMeter::update(int picture, int pictures, std::int64_t done, std::int64_t total) {
     if (picture != picture_) {
@@ -35,16 +44,14 @@ void ProgressMeter::update(int picture, int pictures, std::int64_t done, std::in
     const double drawn = static_cast<double>(finished_ + done);
     const double seconds = std::chrono::duration<double>(now - start_).count();
     // \r and erase-line redraw the line in place.
-    std::fprintf(out_, "\r\33[K%s",
-                 line(picture, pictures, std::min(drawn / all, 1.0), drawn / seconds).c_str());
-    std::fflush(out_);
+    out_("\r\33[K" + line(picture, pictures, std::min(drawn / all, 1.0), drawn / seconds));
     shown_ = now;
     showing_ = true;
 }
 
 void ProgressMeter::finish() {
     if (showing_)
-        std::fputc('\n', out_);
+        out_("\n");
     showing_ = false;
 }
 

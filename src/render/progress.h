@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -13,20 +12,20 @@ namespace vorlane::render {
 class ProgressMeter {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    using Output = std::function<void(const std::string& text)>;
 
-    // Writes to out; the clock is there for tests.
-    explicit ProgressMeter(std::FILE* out, Clock clock = std::chrono::steady_clock::now);
+    // The default output is stderr; the clock is there for tests.
+    explicit ProgressMeter(Output out = toStderr, Clock clock = std::chrono::steady_clock::now);
 
     // The drawing of the picture-th of pictures has done scratches out of total.
     void update(int picture, int pictures, std::int64_t done, std::int64_t total);
     // Ends the line if anything was shown.
     void finish();
 
-    // The line shown, e.g. "picture 2 of 3: 45% done, 120000 scratches/s".
-    static std::string line(int picture, int pictures, double share, double perSecond);
-
 private:
-    std::FILE* out_;
+    static void toStderr(const std::string& text);
+
+    Output out_;
     Clock clock_;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point shown_;

@@ -100,7 +100,7 @@ ExitStatus run(const Options& options) {
         return kRefused;
     }
 
-    ProgressMeter meter(stderr);
+    ProgressMeter meter;
     Progress progress;
     if (!options.quiet && isatty(STDERR_FILENO))
         progress = [&meter, &options](int picture, std::int64_t done, std::int64_t total) {

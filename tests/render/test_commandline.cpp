@@ -169,23 +169,6 @@ private slots:
               "--quiet", "-o, --output <OUT>", "-h, --help", "Exit status"})
             QVERIFY2(run.out.contains(QLatin1String(option)), option);
     }
-
-    // The file format and the number of threads do not change the picture.
-    void oneFormatAndThreadCountAsGoodAsAnother() {
-        QTemporaryDir folder;
-        const QStringList common{"--size", "120x90", "--picture", "2"};
-        QCOMPARE(runRenderer(common + QStringList{"--threads", "1", "-o", "one.bmp"}, folder.path())
-                     .status,
-                 0);
-        QCOMPARE(runRenderer(common + QStringList{"--threads", "2", "-o", "two.png"}, folder.path())
-                     .status,
-                 0);
-        const QImage one(folder.filePath(QStringLiteral("one.bmp")));
-        const QImage two(folder.filePath(QStringLiteral("two.png")));
-        QCOMPARE(one.size(), QSize(120, 90));
-        QCOMPARE(one.convertToFormat(QImage::Format_RGB32),
-                 two.convertToFormat(QImage::Format_RGB32));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)
