@@ -1,12 +1,11 @@
 #include "files.h"
 
 #include "atomicfile.h"
+#include "imagefile.h"
 #include "parameterfile.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 
 namespace vorlane::files {
 
@@ -52,16 +51,6 @@ QString withDefaultExtension(const QString& name, const QString& extension) {
     if (n > 3 && name[n - 4] == u'.')
         return name;
     return name + extension;
-}
-
-QByteArray bitmapOf(const QImage& image) {
-    // Qt writes 32-bit images as 24-bit bitmaps without compression but keeps
-    // 8-bit ones as palette images, so every image goes through RGB32.
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "BMP");
-    writer.write(image.convertToFormat(QImage::Format_RGB32));
-    return buffer.data();
 }
 
 // Why nothing was read: neither the picked name nor the name with the
@@ -136,7 +125,7 @@ void Files::savimage(const QImage& image) {
         reportNotSaved(kSaveImage.titleText(), QStringLiteral("the picture is empty"));
         return;
     }
-    saveChosenFile(kSaveImage.titleText(), bitmapOf(image));
+    saveChosenFile(kSaveImage.titleText(), imageFileContent(image, "BMP"));
 }
 
 void Files::savparamdlg(const ParameterFields& fields) {

@@ -128,7 +128,8 @@ void draw(Canvas& f1, Scratch scratch, const SegmentRules& rules) {
     }
 }
 
-void drawRings(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random) {
+void drawRings(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random,
+               const DrawSettings& settings) {
     m1::setconstants();
 
     setPenWidth(f1, fc1);
@@ -176,14 +177,19 @@ void drawRings(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource&
         scratch.x = 2.0 - 4.0 * u3;
         scratch.y = 2.0 - 4.0 * u4;
         draw(f1, scratch, rules);
+        if (settings.progress && i % 1024 == 0)
+            settings.progress(i, lines);
     }
+    if (settings.progress)
+        settings.progress(lines, lines);
 }
 
 } // namespace
 
-void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random) {
+void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random,
+                  const DrawSettings& settings) {
     try {
-        drawRings(fc1, main, f1, random);
+        drawRings(fc1, main, f1, random, settings);
     } catch (const RuntimeError& error) {
         // A segment's grey is below 0 only when the scratch grey is, and the
         // sky grey's error names its field already: an invalid argument

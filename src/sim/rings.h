@@ -7,6 +7,8 @@
 #include "canvas.h"
 #include "random.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -74,8 +76,16 @@ double deviation(double phi, float tt);
 // scratch grey s as d nears the angle limit a; s itself from a on.
 std::int16_t segmentGrey(double d, float a, std::int16_t s);
 
+// How the drawing runs; the picture does not depend on it.
+struct DrawSettings {
+    int threads = 1; // 1 draws on the calling thread alone
+    // Told now and then, on the calling thread, how many scratches are done out of all.
+    std::function<void(std::int64_t done, std::int64_t total)> progress;
+};
+
 // Runs the whole command on f1; a RuntimeError ends it at the failing step and
 // leaves whatever was drawn before.
-void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random);
+void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random,
+                  const DrawSettings& settings = {});
 
 } // namespace vorlane::sim

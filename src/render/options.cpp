@@ -1,0 +1,149 @@
+#include "options.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <limits>
+#include <optional>
+
+namespace vorlane::render {
+
+namespace {
+
+// The canvas takes no more pixels a side than this.
+constexpr int kMostPixels = 32767;
+constexpr int kMostThreads = 1024;
+
+constexpr char kUsage[] = "Usage: vorlane-render [--params FILE.pel] [--size WIDTHxHEIGHT] "
+                          "[--picture K] [--threads N] [--quiet] -o OUT.bmp|OUT.png";
+
+const QString kDescription =
+    QStringLiteral("Draws one picture of Vorlane's rings without a display and writes it as an\n"
+                   "image file: the same picture that Vorlane shows on the K-th press of\n"
+                   "\"draw rings\" after a start, with the same values, on a canvas of that many\n"
+                   "pixels on a 96-dpi screen.\n"
+                   "\n"
+                   "Exit status: 0 when the picture was written, 1 when the drawing stopped with\n"
+                   "a run-time error, 2 for a bad option or value, a bad parameter file or an\n"
+                   "output that cannot be written. Nothing is written unless the status is 0.");
+
+CommandLine refusal(const QString& message) {
+    return {CommandLine::Action::Refuse, {}, message};
+}
+
+// A whole number from least to most, or nothing.
+std::optional<int> wholeNumber(const QString& text, int least, int most) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < least || value > most)
+        return std::nullopt;
+    return value;
+}
+
+const char* formatOfExtension(const QString& fileName) {
+    const QString extension = QFileInfo(fileName).suffix().toLower();
+    if (extension == QLatin1String("bmp"))
+        return "BMP";
+    if (extension == QLatin1String("png"))
+        return "PNG";
+    return nullptr;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
+    const QCommandLineOption params(
+        QStringLiteral("params"),
+        QStringLiteral("The values of the eight fields from a parameter file, as Vorlane's "
+                       "\"Save Parameters\" writes it (default: the panel's defaults)."),
+        QStringLiteral("FILE.pel"));
+    const QCommandLineOption size(
+        QStringLiteral("size"),
+        QStringLiteral("The canvas in pixels, from 1x1 to %1x%1 (default: 1600x1000).")
+            .arg(kMostPixels),
+        QStringLiteral("WIDTHxHEIGHT"));
+    const QCommandLineOption picture(
+        QStringLiteral("picture"),
+        QStringLiteral("Which picture after a start: the K-1 before it are drawn too, since "
+                       "they use up the random numbers (default: 1)."),
+        QStringLiteral("K"));
+    const QCommandLineOption threads(
+        QStringLiteral("threads"),
+        QStringLiteral("Threads that draw, 1 to %1; the picture does not depend on it "
+                       "(default: %2, the processors of this machine).")
+            .arg(kMostThreads)
+            .arg(defaultThreads),
+        QStringLiteral("N"));
+    const QCommandLineOption quiet(
+        QStringLiteral("quiet"),
+        QStringLiteral("No progress on a terminal (it is shown only for drawings that take "
+                       "more than about a second)."));
+    const QCommandLineOption output(
+        QStringList{QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("The image file to write, required: a 24-bit BMP for .bmp, a PNG for "
+                       ".png. It appears only once it is complete."),
+        QStringLiteral("OUT"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help."));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kDescription);
+    parser.addOptions({params, size, picture, threads, quiet, output, help});
+    if (!parser.parse(arguments))
+        return refusal(parser.errorText());
+    if (parser.isSet(help)) {
+        // Qt's usage line names the program by its path and hides the required -o.
+        const QString text = parser.helpText();
+        return {
+            CommandLine::Action::Help, {}, QLatin1String(kUsage) + text.mid(text.indexOf(u'\n'))};
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return refusal(QStringLiteral("unexpected argument \"%1\"")
+                           .arg(parser.positionalArguments().constFirst()));
+
+    Options options;
+    options.params = parser.value(params);
+    options.quiet = parser.isSet(quiet);
+    options.threads = defaultThreads;
+
+    if (parser.isSet(size)) {
+        static const QRegularExpression pattern(QStringLiteral("^(\\d+)x(\\d+)$"));
+        const QRegularExpressionMatch match = pattern.match(parser.value(size));
+        const auto width = wholeNumber(match.captured(1), 1, kMostPixels);
+        const auto height = wholeNumber(match.captured(2), 1, kMostPixels);
+        if (!match.hasMatch() || !width || !height)
+            return refusal(QStringLiteral("--size wants WIDTHxHEIGHT, each from 1 to %1 pixels, "
+                                          "not \"%2\"")
+                               .arg(kMostPixels)
+                               .arg(parser.value(size)));
+        options.width = *width;
+        options.height = *height;
+    }
+    if (parser.isSet(picture)) {
+        const auto k = wholeNumber(parser.value(picture), 1, std::numeric_limits<int>::max());
+        if (!k)
+            return refusal(QStringLiteral("--picture wants a whole number from 1, not \"%1\"")
+                               .arg(parser.value(picture)));
+        options.picture = *k;
+    }
+    if (parser.isSet(threads)) {
+        const auto n = wholeNumber(parser.value(threads), 1, kMostThreads);
+        if (!n)
+            return refusal(QStringLiteral("--threads wants a whole number from 1 to %1, not \"%2\"")
+                               .arg(kMostThreads)
+                               .arg(parser.value(threads)));
+        options.threads = *n;
+    }
+
+    if (!parser.isSet(output))
+        return refusal(QStringLiteral("no output file: give one with -o OUT.bmp or -o OUT.png"));
+    options.output = parser.value(output);
+    options.format = formatOfExtension(options.output);
+    if (!options.format)
+        return refusal(
+            QStringLiteral("the output \"%1\" must end in .bmp or .png").arg(options.output));
+    return {CommandLine::Action::Render, options, {}};
+}
+
+} // namespace vorlane::render

@@ -1,0 +1,34 @@
+#pragma once
+
+// The renderer's command line.
+
+#include <QString>
+#include <QStringList>
+
+namespace vorlane::render {
+
+struct Options {
+    QString params; // empty: the panel's defaults
+    int width = 1600;
+    int height = 1000;
+    int picture = 1;
+    int threads = 1;
+    bool quiet = false;
+    QString output;
+    const char* format = "BMP"; // "BMP" or "PNG", after the output's extension
+};
+
+// What a command line asks for: a picture, the help text, or nothing, for a
+// reason given in message.
+struct CommandLine {
+    enum class Action { Render, Help, Refuse };
+    Action action = Action::Refuse;
+    Options options;
+    QString message; // the help text, or what is wrong
+};
+
+// arguments[0] is the program's name; defaultThreads is the number of threads
+// when --threads is not given.
+CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads);
+
+} // namespace vorlane::render

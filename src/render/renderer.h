@@ -1,0 +1,43 @@
+#pragma once
+
+// The renderer's work: the picture that Vorlane would show, drawn headless
+// and written to a file.
+
+#include "options.h"
+#include "sim/buffercanvas.h"
+#include "sim/errors.h"
+#include "sim/rings.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vorlane::render {
+
+// The ways the renderer ends.
+enum ExitStatus { kWritten = 0, kDrawingFailed = 1, kRefused = 2 };
+
+// The outer size of Vorlane's main window, in twips, for which "draw rings"
+// fits the canvas to that many pixels at 15 twips a pixel.
+sim::WindowSize mainWindowFor(int widthPixels, int heightPixels);
+
+// Told how many scratches of which picture are done.
+using Progress = std::function<void(int picture, std::int64_t done, std::int64_t total)>;
+
+// Draws the number-th picture after a start on the canvas. The ones before it
+// are drawn on it too, from the same stream, since they use up its numbers;
+// like Vorlane, the renderer goes on after an error in one of them. An error
+// in the last one is thrown.
+void drawPicture(const sim::RingFields& fields, int number, int threads, sim::BufferCanvas& canvas,
+                 const Progress& progress = {});
+
+// The canvas's pixels as an image that shares them: valid while the canvas
+// lives and is not resized.
+QImage imageOf(const sim::BufferCanvas& canvas);
+
+// Everything the command line asked for; messages go to stderr.
+ExitStatus run(const Options& options);
+
+} // namespace vorlane::render

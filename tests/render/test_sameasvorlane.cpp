@@ -1,0 +1,79 @@
+// The renderer's picture is the one that Vorlane itself shows on the same
+// press of "draw rings" with the same values and canvas size.
+
+#include "files/parameterfile.h"
+#include "panel/controlpanel.h"
+#include "renderer.h"
+#include "shell/canvaswindow.h"
+#include "shell/mainwindow.h"
+#include "shell/program.h"
+#include "shell/twips.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vorlane;
+
+class TestSameAsVorlane : public QObject {
+    Q_OBJECT
+
+private slots:
+    void samePicture_data() {
+        QTest::addColumn<QSize>("canvas");
+        QTest::addColumn<int>("press");
+        QTest::addColumn<QStringList>("values"); // name=text for the panel's fields
+
+        QTest::newRow("first, defaults") << QSize(400, 460) << 1 << QStringList();
+        QTest::newRow("third, wide pen on a grey sky")
+            << QSize(333, 517) << 3
+            << QStringList{"txtdrawwidth=3", "txtsky=40", "txtlines=300", "txtanglim=25.5"};
+        QTest::newRow("second, tall, long segments")
+            << QSize(211, 601) << 2
+            << QStringList{"txtseglength=.07", "txtsegmin=1", "txtsegmax=30", "txtscratchcol=120"};
+    }
+    void samePicture() {
+        QFETCH(QSize, canvas);
+        QFETCH(int, press);
+        QFETCH(QStringList, values);
+        if (shell::twipsPerPixel() != 15.0)
+            QSKIP("the renderer's canvas is 96 dpi, this screen is not");
+
+        shell::Program program;
+        shell::MainWindow& main = program.forms().main();
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        // main is at least about 470 pixels high. "draw rings" makes the canvas 200 twips (13 1/3
+        // pixels) less wide and 500 twips (33 1/3 pixels) less high than main's outer size.
+        const QSize frame = main.frameGeometry().size() - main.size();
+        main.resize(canvas + QSize(13, 33) - frame);
+        QTRY_COMPARE(main.frameGeometry().size(), canvas + QSize(13, 33));
+
+        panel::ControlPanel& fc1 = program.forms().fc1();
+        for (const QString& value : values)
+            fc1.setFieldText(value.section(u'=', 0, 0), value.section(u'=', 1));
+        for (int i = 0; i < press; ++i)
+            fc1.button(QStringLiteral("cmdhex")).click();
+        const QImage shown = program.forms().f1().Image();
+        QCOMPARE(shown.size(), canvas);
+
+        QTemporaryDir folder;
+        QFile params(folder.filePath(QStringLiteral("values.pel")));
+        QVERIFY(params.open(QIODevice::WriteOnly));
+        params.write(files::parameterfile::encode(fc1));
+        params.close();
+        const auto run = test::runRenderer(
+            {"--params", "values.pel", "--size",
+             QStringLiteral("%1x%2").arg(canvas.width()).arg(canvas.height()), "--picture",
+             QString::number(press), "--threads", "2", "-o", "picture.png"},
+            folder.path());
+        QCOMPARE(run.status, 0);
+        const QImage rendered(folder.filePath(QStringLiteral("picture.png")));
+        QCOMPARE(rendered.convertToFormat(QImage::Format_RGB32),
+                 shown.convertToFormat(QImage::Format_RGB32));
+    }
+};
+
+QTEST_MAIN(TestSameAsVorlane)
+#include "test_sameasvorlane.moc"
