@@ -28,7 +28,7 @@ inline constexpr qsizetype kMaxFieldUnits = 32767;
 constexpr qint64 maxFileBytes() {
     qint64 bytes = std::char_traits<char>::length(kFirstLine) + 1;
     for (const auto& field : sim::kRingFieldsByName)
-        bytes += std::char_traits<char>::length(field.first) + 2 + 3 * kMaxFieldUnits;
+        bytes += std::char_traits<char>::length(field.name) + 2 + 3 * kMaxFieldUnits;
     return bytes;
 }
 inline constexpr qint64 kMaxBytes = maxFileBytes();

@@ -28,8 +28,8 @@ std::optional<sim::RingFields> fieldsOf(const QString& fileName, QString& proble
         return std::nullopt;
     }
     sim::RingFields fields;
-    for (const auto& [name, text] : sim::kRingFieldsByName)
-        fields.*text = contents.texts.value(QLatin1String(name)).toStdString();
+    for (const sim::RingField& field : sim::kRingFieldsByName)
+        fields.*field.text = contents.texts.value(QLatin1String(field.name)).toStdString();
     return fields;
 }
 
