@@ -11,6 +11,8 @@ namespace vorlane::sim {
 
 namespace {
 
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
 struct Segment {
     double x0, y0, x1, y1;
 };
@@ -68,8 +70,8 @@ bool clip(Segment& s, double xMin, double yMin, double xMax, double yMax) {
 
 // The x interval [lo, hi] of a row; empty when lo > hi.
 struct Span {
-    double lo = std::numeric_limits<double>::infinity();
-    double hi = -std::numeric_limits<double>::infinity();
+    double lo = kInfinity;
+    double hi = -kInfinity;
 
     void join(double a, double b) {
         if (a <= b) {
@@ -214,8 +216,11 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1) {
 }
 
 // A line wider than a pixel covers the pixels whose centres lie within half
-// the pen width of the segment: a band with round ends. Each row is one run
-// of pixels, since that shape is convex.
+// the pen width of the segment: a band with round ends. The band is half
+// open, its edge towards +x (towards +y for a level line) left out, so that a
+// pen of width w covers w pixels across wherever the line lies; the round ends
+// stay within the band. Each row is one run of pixels, since that shape is
+// convex.
 void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
     const double r = drawWidth_ / 2.0;
     const double margin = r + 1.0;
@@ -239,8 +244,10 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
 
     // Rows whose centres lie within r of the segment's height.
     const int firstRow = std::max(0, ceilWithin(std::min(s.y0, s.y1) - r - 0.5, view_.height));
-    const int lastRow =
+    int lastRow =
         std::min(view_.height - 1, floorWithin(std::max(s.y0, s.y1) + r - 0.5, view_.height));
+    if (!notHorizontal) // the band's lower edge: rows whose centres lie below y0 + r
+        lastRow = std::min(lastRow, ceilWithin(s.y0 + r - 0.5, view_.height) - 1);
     for (int row = firstRow; row <= lastRow; ++row) {
         const double yc = row + 0.5;
         Span span;
@@ -252,31 +259,32 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
             }
         }
         const double t = yc - s.y0;
+        // The band across the line, as x offsets from x0; its right edge is open.
+        const double centre = t * acrossPerY;
+        const double bandLo = notHorizontal ? centre - acrossHalf : -kInfinity;
+        const double bandHi = notHorizontal ? centre + acrossHalf : kInfinity;
         if (length > 0.0 && (notHorizontal || std::fabs(t) <= r) &&
             (notVertical || (t * dy >= 0.0 && t * dy <= length * length))) {
-            double lo = -std::numeric_limits<double>::infinity();
-            double hi = std::numeric_limits<double>::infinity();
+            double lo = bandLo, hi = bandHi;
             if (notVertical) {
                 const double a = t * alongPerY, b = a + alongEnd;
-                lo = std::min(a, b);
-                hi = std::max(a, b);
-            }
-            if (notHorizontal) {
-                const double centre = t * acrossPerY;
-                lo = std::max(lo, centre - acrossHalf);
-                hi = std::min(hi, centre + acrossHalf);
+                lo = std::max(lo, std::min(a, b));
+                hi = std::min(hi, std::max(a, b));
             }
             span.join(s.x0 + lo, s.x0 + hi);
         }
         if (!(span.lo <= span.hi))
             continue;
-        // Pixels whose centres lie in the span.
+        // Pixels whose centres lie in the span, left of the band's right edge.
         const int first = std::max(0, ceilWithin(span.lo - 0.5, view_.width));
-        const int last = std::min(view_.width - 1, floorWithin(span.hi - 0.5, view_.width));
+        const int last = std::min({view_.width - 1, floorWithin(span.hi - 0.5, view_.width),
+                                   ceilWithin(s.x0 + bandHi - 0.5, view_.width) - 1});
         if (first > last)
             continue;
+        // A plain loop: the runs are a few pixels, too short for a vectorised fill.
         std::uint32_t* p = view_.pixels + row * view_.stride;
-        std::fill(p + first, p + last + 1, forePixel_);
+        for (int x = first; x <= last; ++x)
+            p[x] = forePixel_;
     }
 }
 
