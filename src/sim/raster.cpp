@@ -142,7 +142,6 @@ void RasterCanvas::setForeColor(Colour colour) {
     if (colour < 0 || colour > kWhite)
         raise(ErrorKind::InvalidPropertyValue);
     foreColor_ = colour;
-    forePixel_ = toPixel(colour);
 }
 
 void RasterCanvas::setDrawWidth(std::int16_t pixels) {
@@ -164,18 +163,43 @@ void RasterCanvas::line(float x1, float y1, float x2, float y2) {
     if (view_.width <= 0 || view_.height <= 0)
         return;
     uniform_ = false;
-    const double px0 = (static_cast<double>(x1) - left_) * scaleX_;
-    const double py0 = (static_cast<double>(y1) - top_) * scaleY_;
-    const double px1 = (static_cast<double>(x2) - left_) * scaleX_;
-    const double py1 = (static_cast<double>(y2) - top_) * scaleY_;
-    if (drawWidth_ == 1)
-        thinLine(px0, py0, px1, py1);
-    else
-        thickLine(px0, py0, px1, py1);
+    drawLine({x1, y1, x2, y2, foreColor_}, {0, view_.height});
     pixelsChanged();
 }
 
-void RasterCanvas::thinLine(double px0, double py0, double px1, double py1) {
+void RasterCanvas::drawBand(std::span<const ColouredLine> lines, RowBand band) const {
+    band.first = std::max(band.first, 0);
+    band.end = std::min(band.end, view_.height);
+    if (view_.width <= 0 || band.first >= band.end)
+        return;
+    for (const ColouredLine& line : lines)
+        drawLine(line, band);
+}
+
+void RasterCanvas::bandsDrawn(const ColouredLine& last) {
+    setForeColor(last.colour);
+    if (view_.width <= 0 || view_.height <= 0)
+        return;
+    uniform_ = false;
+    pixelsChanged();
+}
+
+void RasterCanvas::drawLine(const ColouredLine& line, RowBand band) const {
+    const std::uint32_t pixel = toPixel(line.colour);
+    const double px0 = (static_cast<double>(line.x1) - left_) * scaleX_;
+    const double py0 = (static_cast<double>(line.y1) - top_) * scaleY_;
+    const double px1 = (static_cast<double>(line.x2) - left_) * scaleX_;
+    const double py1 = (static_cast<double>(line.y2) - top_) * scaleY_;
+    if (drawWidth_ == 1)
+        thinLine(px0, py0, px1, py1, pixel, band);
+    else
+        thickLine(px0, py0, px1, py1, pixel, band);
+}
+
+// The band only decides which of the path's pixels are written, so every
+// band split draws the same pixels.
+void RasterCanvas::thinLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
+                            RowBand band) const {
     const double w = view_.width;
     const double h = view_.height;
     Segment s{px0, py0, px1, py1};
@@ -188,6 +212,9 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1) {
     const auto row = [&](double v) { return std::min(static_cast<int>(v), view_.height - 1); };
     int x = column(s.x0), y = row(s.y0);
     const int xEnd = column(s.x1), yEnd = row(s.y1);
+    if (std::max(y, yEnd) < band.first || std::min(y, yEnd) >= band.end)
+        return;
+    const auto bandRows = static_cast<unsigned>(band.end - band.first);
 
     // Bresenham, both ends drawn.
     const int dx = std::abs(xEnd - x);
@@ -198,7 +225,8 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1) {
     std::uint32_t* p = view_.pixels + y * view_.stride + x;
     int err = dx + dy;
     for (;;) {
-        *p = forePixel_;
+        if (static_cast<unsigned>(y - band.first) < bandRows)
+            *p = pixel;
         if (x == xEnd && y == yEnd)
             break;
         const int e2 = 2 * err;
@@ -221,7 +249,8 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1) {
 // pen of width w covers w pixels across wherever the line lies; the round ends
 // stay within the band. Each row is one run of pixels, since that shape is
 // convex.
-void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
+void RasterCanvas::thickLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
+                             RowBand band) const {
     const double r = drawWidth_ / 2.0;
     const double margin = r + 1.0;
     Segment s{px0, py0, px1, py1};
@@ -242,10 +271,10 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
     const double acrossPerY = notHorizontal ? dx / dy : 0.0; // where the distance is 0
     const double acrossHalf = notHorizontal ? std::fabs(r * length / dy) : 0.0;
 
-    // Rows whose centres lie within r of the segment's height.
-    const int firstRow = std::max(0, ceilWithin(std::min(s.y0, s.y1) - r - 0.5, view_.height));
-    int lastRow =
-        std::min(view_.height - 1, floorWithin(std::max(s.y0, s.y1) + r - 0.5, view_.height));
+    // Rows whose centres lie within r of the segment's height, in the band.
+    const int firstRow =
+        std::max(band.first, ceilWithin(std::min(s.y0, s.y1) - r - 0.5, view_.height));
+    int lastRow = std::min(band.end - 1, floorWithin(std::max(s.y0, s.y1) + r - 0.5, view_.height));
     if (!notHorizontal) // the band's lower edge: rows whose centres lie below y0 + r
         lastRow = std::min(lastRow, ceilWithin(s.y0 + r - 0.5, view_.height) - 1);
     for (int row = firstRow; row <= lastRow; ++row) {
@@ -284,7 +313,7 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
         // A plain loop: the runs are a few pixels, too short for a vectorised fill.
         std::uint32_t* p = view_.pixels + row * view_.stride;
         for (int x = first; x <= last; ++x)
-            p[x] = forePixel_;
+            p[x] = pixel;
     }
 }
 

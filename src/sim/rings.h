@@ -7,6 +7,8 @@
 #include "canvas.h"
 #include "random.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -53,8 +55,19 @@ double deviation(double phi, float tt);
 // scratch grey s as d nears the angle limit a; s itself from a on.
 std::int16_t segmentGrey(double d, float a, std::int16_t s);
 
+// How the drawing runs; the picture does not depend on it.
+struct DrawSettings {
+    int threads = 1; // 1 draws on the calling thread alone
+    // Told now and then, on the calling thread, how many scratches are done out of all.
+    std::function<void(std::int64_t done, std::int64_t total)> progress;
+};
+
 // Runs the whole command on f1; a RuntimeError ends it at the failing step and
-// leaves whatever was drawn before.
-void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random);
+// leaves whatever was drawn before. Threads other than the calling one draw
+// only on a raster canvas with a stream that can be copied; whatever the
+// settings, the pixels, the canvas's state and the stream's position come out
+// as from the drawing on one thread, a failure included.
+void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random,
+                  const DrawSettings& settings = {});
 
 } // namespace vorlane::sim
