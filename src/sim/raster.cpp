@@ -214,32 +214,28 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1, std:
     const int xEnd = column(s.x1), yEnd = row(s.y1);
     if (std::max(y, yEnd) < band.first || std::min(y, yEnd) >= band.end)
         return;
-    const auto bandRows = static_cast<unsigned>(band.end - band.first);
+    const std::uint32_t* const bandFirst = view_.pixels + band.first * view_.stride;
+    const std::uint32_t* const bandEnd = view_.pixels + band.end * view_.stride;
 
-    // Bresenham, both ends drawn.
+    // Bresenham, both ends drawn. Each step moves along the longer axis, so
+    // the path has a known length, and the steps take no branches: short
+    // lines would mispredict them.
     const int dx = std::abs(xEnd - x);
     const int dy = -std::abs(yEnd - y);
     const int stepX = x < xEnd ? 1 : -1;
-    const int stepY = y < yEnd ? 1 : -1;
-    const std::ptrdiff_t stepRow = stepY * view_.stride;
+    const std::ptrdiff_t stepRow = y < yEnd ? view_.stride : -view_.stride;
     std::uint32_t* p = view_.pixels + y * view_.stride + x;
     int err = dx + dy;
-    for (;;) {
-        if (static_cast<unsigned>(y - band.first) < bandRows)
+    for (int left = std::max(dx, -dy);; --left) {
+        if (p >= bandFirst && p < bandEnd)
             *p = pixel;
-        if (x == xEnd && y == yEnd)
+        if (left == 0)
             break;
         const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += stepX;
-            p += stepX;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += stepY;
-            p += stepRow;
-        }
+        const bool moveX = e2 >= dy;
+        const bool moveY = e2 <= dx;
+        err += (moveX ? dy : 0) + (moveY ? dx : 0);
+        p += (moveX ? stepX : 0) + (moveY ? stepRow : 0);
     }
 }
 
