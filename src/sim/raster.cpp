@@ -95,6 +95,17 @@ int ceilWithin(double v, int limit) {
     return i + (i < v);
 }
 
+// Pixels first to last of a row. A short run takes a fixed number of stores,
+// the surplus ones on its last pixel: a loop over a few pixels would
+// mispredict its end on nearly every run.
+void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
+    constexpr int kFixed = 8;
+    for (int i = 0; i < kFixed; ++i)
+        row[std::min(first + i, last)] = pixel;
+    for (int x = first + kFixed; x <= last; ++x)
+        row[x] = pixel;
+}
+
 } // namespace
 
 void RasterCanvas::attach(PixelView view) {
@@ -306,10 +317,7 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1, std
                                    ceilWithin(s.x0 + bandHi - 0.5, view_.width) - 1});
         if (first > last)
             continue;
-        // A plain loop: the runs are a few pixels, too short for a vectorised fill.
-        std::uint32_t* p = view_.pixels + row * view_.stride;
-        for (int x = first; x <= last; ++x)
-            p[x] = pixel;
+        fillRun(view_.pixels + row * view_.stride, first, last, pixel);
     }
 }
 
