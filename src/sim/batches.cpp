@@ -1,6 +1,7 @@
 #include "batches.h"
 
 #include <algorithm>
+#include <atomic>
 #include <barrier>
 #include <exception>
 #include <limits>
@@ -20,6 +21,8 @@ constexpr std::size_t kBatchScratches = std::size_t{1} << 12;
 constexpr std::size_t kMostSegmentsOfAScratch = 32767;
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 constexpr std::int64_t kNumbersPerScratch = 4;
+// Parts a thread takes on average when several share a batch.
+constexpr int kPartsPerThread = 4;
 
 // Where a thread's part of a batch failed first.
 struct SegmentFailure {
@@ -45,7 +48,6 @@ public:
         scratches_.reserve(kBatchScratches);
         starts_.reserve(kBatchScratches + 1);
         segments_.reserve(kBatchSegments + kMostSegmentsOfAScratch);
-        failures_.resize(static_cast<std::size_t>(workers_));
     }
 
     void run();
@@ -74,7 +76,12 @@ private:
     std::vector<std::size_t> starts_;
     std::vector<ColouredLine> segments_;
     std::optional<ScratchFailure> scratchFailure_; // of the scratch after the batch
-    std::vector<SegmentFailure> failures_;         // one a thread
+    std::vector<SegmentFailure> failures_;         // one a part
+    // The parts of a batch's scratches, and the next part and band of rows
+    // that no thread has taken yet.
+    int parts_ = 1;
+    std::atomic<int> nextPart_ = 0;
+    std::atomic<int> nextBand_ = 0;
     std::optional<ErrorKind> error_;
 };
 
@@ -92,11 +99,17 @@ void BatchDrawing::run() {
             stop = true;
         }
     };
-    // Each thread waits for all at each barrier, so a step sees all of the last.
-    const auto cycle = [&](int worker) {
-        compute(worker);
+    // Each thread takes parts of the scratches until none is left, so a
+    // thread that the system holds back delays only the part in its hands,
+    // then bands of rows, one a thread: each band goes through every line,
+    // so more bands would cost more than they balance. At each barrier every
+    // thread waits for all, so a step sees all of the last.
+    const auto cycle = [&] {
+        for (int part; (part = nextPart_.fetch_add(1, std::memory_order_relaxed)) < parts_;)
+            compute(part);
         sync.arrive_and_wait();
-        draw(worker);
+        for (int band; (band = nextBand_.fetch_add(1, std::memory_order_relaxed)) < workers_;)
+            draw(band);
         sync.arrive_and_wait();
     };
     {
@@ -104,12 +117,12 @@ void BatchDrawing::run() {
         helpers.reserve(static_cast<std::size_t>(workers_ - 1));
         for (int worker = 1; worker < workers_; ++worker) {
             try {
-                helpers.emplace_back([&, worker] {
+                helpers.emplace_back([&] {
                     for (;;) {
                         sync.arrive_and_wait();
                         if (stop)
                             return;
-                        cycle(worker);
+                        cycle();
                     }
                 });
             } catch (const std::system_error&) {
@@ -119,12 +132,15 @@ void BatchDrawing::run() {
                 workers_ = worker;
             }
         }
+        // One thread takes the batch whole: parts would only cost.
+        parts_ = workers_ == 1 ? 1 : kPartsPerThread * workers_;
+        failures_.resize(static_cast<std::size_t>(parts_));
         for (;;) {
             onCallingThread(&BatchDrawing::prepare);
             sync.arrive_and_wait();
             if (stop)
                 break;
-            cycle(0);
+            cycle();
             onCallingThread(&BatchDrawing::settle);
         }
     }
@@ -156,24 +172,26 @@ bool BatchDrawing::prepare() {
                           static_cast<std::size_t>(std::max<int>(0, scratches_.back().n)));
     }
     segments_.resize(starts_.back());
+    nextPart_ = 0;
+    nextBand_ = 0;
     return !scratches_.empty() || scratchFailure_;
 }
 
-// The segments of the worker's share of the scratches, split by segments at
-// scratch boundaries; stops at its first failure.
-void BatchDrawing::compute(int worker) {
-    const auto boundary = [&](int w) {
-        if (w == workers_)
+// The segments of the scratches of one part, split by segments at scratch
+// boundaries; stops at the part's first failure.
+void BatchDrawing::compute(int part) {
+    const auto boundary = [&](int p) {
+        if (p == parts_)
             return scratches_.size();
         const std::size_t target =
-            starts_.back() * static_cast<std::size_t>(w) / static_cast<std::size_t>(workers_);
+            starts_.back() * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts_);
         return static_cast<std::size_t>(
             std::lower_bound(starts_.begin(), starts_.end() - 1, target) - starts_.begin());
     };
-    SegmentFailure& failure = failures_[worker];
+    SegmentFailure& failure = failures_[part];
     failure = {};
-    const std::size_t end = boundary(worker + 1);
-    for (std::size_t i = boundary(worker); i < end; ++i) {
+    const std::size_t end = boundary(part + 1);
+    for (std::size_t i = boundary(part); i < end; ++i) {
         ScratchWalk walk(scratches_[i], segmentRules_);
         std::size_t k = starts_[i];
         Colour colour = 0;
@@ -197,18 +215,18 @@ void BatchDrawing::compute(int worker) {
 
 std::size_t BatchDrawing::firstFailure() const {
     std::size_t first = kNone;
-    for (int worker = 0; worker < workers_; ++worker)
-        first = std::min(first, failures_[worker].at);
+    for (const SegmentFailure& failure : failures_)
+        first = std::min(first, failure.at);
     return first;
 }
 
-// Every line of the batch up to the first failure, in the worker's band of rows.
-void BatchDrawing::draw(int worker) const {
-    const auto row = [&](int w) {
-        return static_cast<int>(static_cast<std::int64_t>(f1_.heightPixels()) * w / workers_);
+// Every line of the batch up to the first failure, in one band of rows.
+void BatchDrawing::draw(int band) const {
+    const auto row = [&](int b) {
+        return static_cast<int>(static_cast<std::int64_t>(f1_.heightPixels()) * b / workers_);
     };
     const std::size_t count = std::min(firstFailure(), segments_.size());
-    f1_.drawBand({segments_.data(), count}, {row(worker), row(worker + 1)});
+    f1_.drawBand({segments_.data(), count}, {row(band), row(band + 1)});
 }
 
 // After a batch: the canvas's state, the stream's position and the report;

@@ -183,8 +183,15 @@ void RasterCanvas::drawBand(std::span<const ColouredLine> lines, RowBand band) c
     band.end = std::min(band.end, view_.height);
     if (view_.width <= 0 || band.first >= band.end)
         return;
-    for (const ColouredLine& line : lines)
-        drawLine(line, band);
+    // Rows beyond a line's ends by more than the pen reaches hold none of it.
+    const double reach = drawWidth_ / 2.0 + 1.0;
+    const double first = band.first - reach, end = band.end + reach;
+    for (const ColouredLine& line : lines) {
+        const double py0 = (static_cast<double>(line.y1) - top_) * scaleY_;
+        const double py1 = (static_cast<double>(line.y2) - top_) * scaleY_;
+        if (std::max(py0, py1) >= first && std::min(py0, py1) < end)
+            drawLine(line, band);
+    }
 }
 
 void RasterCanvas::bandsDrawn(const ColouredLine& last) {
