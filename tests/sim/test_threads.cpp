@@ -8,7 +8,10 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <optional>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 using namespace vorlane::sim;
@@ -143,6 +146,41 @@ private slots:
             QCOMPARE(batched.nextNumbers, oneByOne.nextNumbers);
         }
     }
+
+    // Reports come on the calling thread, grow, and end with all done; a
+    // report that throws ends the drawing with its exception.
+    void progressIsReportedOnTheCallingThread() {
+        for (std::optional<int> threads :
+             {std::optional<int>(), std::optional(1), std::optional(2)}) {
+            RingFields fields;
+            fields.txtlines = "20000";
+            BufferCanvas canvas(1, 1);
+            ForwardingCanvas oneByOne(canvas);
+            Canvas& target = threads ? static_cast<Canvas&>(canvas) : oneByOne;
+            std::vector<std::int64_t> done;
+            bool elsewhere = false;
+            DrawSettings settings{threads.value_or(1), [&](std::int64_t d, std::int64_t total) {
+                                      elsewhere |= std::this_thread::get_id() != caller;
+                                      QCOMPARE(total, std::int64_t{20000});
+                                      done.push_back(d);
+                                  }};
+            Mt19937Source random;
+            cmdhex_Click(fields, {9000.0f, 12000.0f}, target, random, settings);
+            QVERIFY(!elsewhere);
+            QVERIFY(done.size() > 1);
+            QVERIFY(std::is_sorted(done.begin(), done.end()));
+            QCOMPARE(done.back(), std::int64_t{20000});
+
+            settings.progress = [](std::int64_t, std::int64_t) {
+                throw std::runtime_error("stop");
+            };
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, cmdhex_Click(fields, {9000.0f, 12000.0f},
+                                                                      target, random, settings));
+        }
+    }
+
+private:
+    const std::thread::id caller = std::this_thread::get_id();
 };
 
 QTEST_APPLESS_MAIN(TestThreads)
