@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace vorlane::sim {
@@ -95,15 +96,20 @@ int ceilWithin(double v, int limit) {
     return i + (i < v);
 }
 
-// Pixels first to last of a row. A short run takes a fixed number of stores,
-// the surplus ones on its last pixel: a loop over a few pixels would
-// mispredict its end on nearly every run.
+// Pixels first to last of a row, in stores of four pixels that may overlap
+// (fewer stores wait less for their cache lines), and a run shorter than four
+// in three stores, the surplus ones on its last pixel: a loop over a few
+// pixels would mispredict its end on nearly every run.
 void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
-    constexpr int kFixed = 8;
-    for (int i = 0; i < kFixed; ++i)
-        row[std::min(first + i, last)] = pixel;
-    for (int x = first + kFixed; x <= last; ++x)
-        row[x] = pixel;
+    const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
+    if (last - first >= 3) {
+        for (int x = first; x < last - 3; x += 4)
+            std::memcpy(row + x, four, sizeof four);
+        std::memcpy(row + last - 3, four, sizeof four);
+    } else {
+        for (int i = 0; i < 3; ++i)
+            row[std::min(first + i, last)] = pixel;
+    }
 }
 
 } // namespace
