@@ -190,12 +190,13 @@ void RasterCanvas::drawBand(std::span<const ColouredLine> lines, RowBand band) c
     if (view_.width <= 0 || band.first >= band.end)
         return;
     // Rows beyond a line's ends by more than the pen reaches hold none of it.
+    const bool everyRow = band.first == 0 && band.end == view_.height;
     const double reach = drawWidth_ / 2.0 + 1.0;
     const double first = band.first - reach, end = band.end + reach;
     for (const ColouredLine& line : lines) {
         const double py0 = (static_cast<double>(line.y1) - top_) * scaleY_;
         const double py1 = (static_cast<double>(line.y2) - top_) * scaleY_;
-        if (std::max(py0, py1) >= first && std::min(py0, py1) < end)
+        if (everyRow || (std::max(py0, py1) >= first && std::min(py0, py1) < end))
             drawLine(line, band);
     }
 }
@@ -255,11 +256,13 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1, std:
             *p = pixel;
         if (left == 0)
             break;
+        // All ones where the path moves along that axis; masks, since a
+        // compiler may turn a choice back into a branch.
         const int e2 = 2 * err;
-        const bool moveX = e2 >= dy;
-        const bool moveY = e2 <= dx;
-        err += (moveX ? dy : 0) + (moveY ? dx : 0);
-        p += (moveX ? stepX : 0) + (moveY ? stepRow : 0);
+        const int moveX = -static_cast<int>(e2 >= dy);
+        const int moveY = -static_cast<int>(e2 <= dx);
+        err += (dy & moveX) + (dx & moveY);
+        p += (stepX & moveX) + (stepRow & moveY);
     }
 }
 
