@@ -60,8 +60,9 @@ public:
     // Once the lines were drawn in every band: leaves the state that
     // setForeColor() and line() would have left.
     void bandsDrawn(const ColouredLine& last);
-    int heightPixels() const { return view_.height; }
 
+    int widthPixels() const { return view_.width; }
+    int heightPixels() const { return view_.height; }
     Colour backColor() const { return backColor_; }
     Colour foreColor() const { return foreColor_; }
     std::int16_t drawWidth() const { return drawWidth_; }
