@@ -24,7 +24,7 @@ constexpr std::int64_t kNumbersPerScratch = 4;
 // Parts a thread takes on average when several share a batch.
 constexpr int kPartsPerThread = 4;
 
-// Where a thread's part of a batch failed first.
+// Where a part of a batch failed first.
 struct SegmentFailure {
     std::size_t at = kNone; // the segment's index in the batch
     ErrorKind kind{};
@@ -54,8 +54,8 @@ public:
 
 private:
     bool prepare();
-    void compute(int worker);
-    void draw(int worker) const;
+    void compute(int part);
+    void draw(int band) const;
     bool settle();
     std::size_t firstFailure() const;
     void moveOn(std::int64_t numbers);
