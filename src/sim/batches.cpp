@@ -37,6 +37,42 @@ struct ScratchFailure {
     ErrorKind kind;
 };
 
+// Scratches with their segments: the index of each scratch's first segment
+// (and the end), and each part's first failure.
+struct Batch {
+    std::vector<Scratch> scratches;
+    std::vector<std::size_t> starts;
+    std::vector<ColouredLine> segments;
+    std::optional<ScratchFailure> scratchFailure; // of the scratch after the batch
+    std::vector<SegmentFailure> failures;
+
+    Batch() {
+        scratches.reserve(kBatchScratches);
+        starts.reserve(kBatchScratches + 1);
+        segments.reserve(kBatchSegments + kMostSegmentsOfAScratch);
+    }
+    void clear() {
+        scratches.clear();
+        starts.assign(1, 0);
+        segments.clear();
+        scratchFailure.reset();
+        for (SegmentFailure& failure : failures)
+            failure = {};
+    }
+    std::size_t firstFailure() const {
+        std::size_t first = kNone;
+        for (const SegmentFailure& failure : failures)
+            first = std::min(first, failure.at);
+        return first;
+    }
+    // The segments to draw: all up to the first failure.
+    std::size_t drawable() const { return std::min(firstFailure(), segments.size()); }
+};
+
+// The threads go through the batches in step: all compute the segments of a
+// batch, then all draw it while the calling thread first reads the next
+// batch's numbers, then all compute the next while the calling thread first
+// settles the last.
 class BatchDrawing {
 public:
     BatchDrawing(RasterCanvas& f1, RandomSource& random, RandomSource& ahead,
@@ -44,20 +80,22 @@ public:
                  std::int64_t lines, const DrawSettings& settings)
         : f1_(f1), random_(random), ahead_(ahead), scratchRules_(scratchRules),
           segmentRules_(segmentRules), total_(lines), settings_(settings),
-          workers_(std::max(1, settings.threads)) {
-        scratches_.reserve(kBatchScratches);
-        starts_.reserve(kBatchScratches + 1);
-        segments_.reserve(kBatchSegments + kMostSegmentsOfAScratch);
+          threads_(std::max(1, settings.threads)),
+          // One thread takes a batch whole: parts would only cost.
+          parts_(threads_ == 1 ? 1 : kPartsPerThread * threads_) {
+        for (Batch& batch : batches_) {
+            batch.failures.resize(static_cast<std::size_t>(parts_));
+            batch.clear();
+        }
     }
 
     void run();
 
 private:
-    bool prepare();
-    void compute(int part);
-    void draw(int band) const;
-    bool settle();
-    std::size_t firstFailure() const;
+    void prepare(Batch& batch);
+    void compute(Batch& batch, int part);
+    void draw(const Batch& batch, int band) const;
+    bool settle(const Batch& batch);
     void moveOn(std::int64_t numbers);
 
     RasterCanvas& f1_;
@@ -67,81 +105,96 @@ private:
     const SegmentRules segmentRules_;
     const std::int64_t total_;
     const DrawSettings& settings_;
-    int workers_; // threads drawing, the calling one among them
+    // The threads asked for, the calling one among them; the scratches of a
+    // batch fall into parts, its rows into bands, one a thread asked for.
+    const int threads_;
+    const int parts_;
 
-    std::int64_t done_ = 0; // scratches drawn in earlier batches
-    // The batch: its scratches, the index of each one's first segment (and
-    // the end), and the segments.
-    std::vector<Scratch> scratches_;
-    std::vector<std::size_t> starts_;
-    std::vector<ColouredLine> segments_;
-    std::optional<ScratchFailure> scratchFailure_; // of the scratch after the batch
-    std::vector<SegmentFailure> failures_;         // one a part
-    // The parts of a batch's scratches, and the next part and band of rows
-    // that no thread has taken yet.
-    int parts_ = 1;
+    Batch batches_[2];
+    std::int64_t prepared_ = 0; // scratches read into batches
+    std::int64_t done_ = 0;     // scratches drawn and settled
+    // The next part and band that no thread has taken yet.
     std::atomic<int> nextPart_ = 0;
     std::atomic<int> nextBand_ = 0;
     std::optional<ErrorKind> error_;
 };
 
 void BatchDrawing::run() {
-    std::barrier<> sync(workers_);
+    prepare(batches_[0]);
+    std::barrier<> sync(threads_);
     bool stop = false;
     std::exception_ptr thrown;
-    // The calling thread's steps between batches; whatever they throw waits
-    // until the helpers have ended.
-    const auto onCallingThread = [&](bool (BatchDrawing::*step)()) {
+    // The calling thread's own steps; whatever they throw waits until the
+    // helpers have ended.
+    const auto onCallingThread = [&](const auto& step) {
         try {
-            stop = stop || !(this->*step)();
+            step();
         } catch (...) {
             thrown = std::current_exception();
             stop = true;
         }
     };
-    // Each thread takes parts of the scratches until none is left, so a
-    // thread that the system holds back delays only the part in its hands,
-    // then bands of rows, one a thread: each band goes through every line,
-    // so more bands would cost more than they balance. At each barrier every
-    // thread waits for all, so a step sees all of the last.
-    const auto cycle = [&] {
+    // Threads take parts and bands as they come free, so one that the system
+    // holds back delays only what it has in hand. Bands are one a thread:
+    // each goes through every line, so more would cost more than they
+    // balance. At each barrier every thread waits for all, so a step sees
+    // all of the last.
+    const auto computeAll = [&](Batch& batch) {
         for (int part; (part = nextPart_.fetch_add(1, std::memory_order_relaxed)) < parts_;)
-            compute(part);
-        sync.arrive_and_wait();
-        for (int band; (band = nextBand_.fetch_add(1, std::memory_order_relaxed)) < workers_;)
-            draw(band);
-        sync.arrive_and_wait();
+            compute(batch, part);
+    };
+    const auto drawAll = [&](const Batch& batch) {
+        for (int band; (band = nextBand_.fetch_add(1, std::memory_order_relaxed)) < threads_;)
+            draw(batch, band);
+    };
+    const auto helper = [&] {
+        for (int current = 0;; current ^= 1) {
+            computeAll(batches_[current]);
+            sync.arrive_and_wait();
+            if (stop)
+                return;
+            drawAll(batches_[current]);
+            sync.arrive_and_wait();
+        }
     };
     {
         std::vector<std::jthread> helpers;
-        helpers.reserve(static_cast<std::size_t>(workers_ - 1));
-        for (int worker = 1; worker < workers_; ++worker) {
+        helpers.reserve(static_cast<std::size_t>(threads_ - 1));
+        for (int started = 1; started < threads_; ++started) {
             try {
-                helpers.emplace_back([&] {
-                    for (;;) {
-                        sync.arrive_and_wait();
-                        if (stop)
-                            return;
-                        cycle();
-                    }
-                });
+                helpers.emplace_back(helper);
             } catch (const std::system_error&) {
-                // Fewer threads share the work; the picture stays the same.
-                for (int missing = worker; missing < workers_; ++missing)
+                // Fewer threads share the parts and bands; the picture stays the same.
+                for (int missing = started; missing < threads_; ++missing)
                     sync.arrive_and_drop();
-                workers_ = worker;
+                break;
             }
         }
-        // One thread takes the batch whole: parts would only cost.
-        parts_ = workers_ == 1 ? 1 : kPartsPerThread * workers_;
-        failures_.resize(static_cast<std::size_t>(parts_));
-        for (;;) {
-            onCallingThread(&BatchDrawing::prepare);
+        for (int current = 0;; current ^= 1) {
+            Batch& batch = batches_[current];
+            Batch& next = batches_[current ^ 1];
+            computeAll(batch);
             sync.arrive_and_wait();
             if (stop)
                 break;
-            cycle();
-            onCallingThread(&BatchDrawing::settle);
+            onCallingThread([&] {
+                next.clear();
+                nextPart_ = 0;
+                if (prepared_ < total_ && !batch.scratchFailure) {
+                    try {
+                        prepare(next);
+                    } catch (...) { // the helpers will compute it: leave it whole
+                        next.clear();
+                        throw;
+                    }
+                }
+            });
+            drawAll(batch);
+            sync.arrive_and_wait();
+            onCallingThread([&] {
+                nextBand_ = 0;
+                stop = stop || !settle(batch);
+            });
         }
     }
     if (thrown)
@@ -150,58 +203,54 @@ void BatchDrawing::run() {
         raise(*error_);
 }
 
-// The next batch's scratches from their numbers, read ahead; false when there
-// is nothing left to do.
-bool BatchDrawing::prepare() {
-    scratches_.clear();
-    starts_.assign(1, 0);
-    while (done_ + static_cast<std::int64_t>(scratches_.size()) < total_ &&
-           scratches_.size() < kBatchScratches && starts_.back() < kBatchSegments) {
+// The batch's scratches from their numbers, read ahead.
+void BatchDrawing::prepare(Batch& batch) {
+    while (prepared_ < total_ && batch.scratches.size() < kBatchScratches &&
+           batch.starts.back() < kBatchSegments) {
         std::int64_t numbers = 0;
         const auto next = [&] {
             ++numbers;
             return ahead_.next();
         };
         try {
-            scratches_.push_back(makeScratch(next, scratchRules_));
+            const Scratch scratch = makeScratch(next, scratchRules_);
+            batch.starts.push_back(batch.starts.back() +
+                                   static_cast<std::size_t>(std::max<int>(0, scratch.n)));
+            batch.scratches.push_back(scratch);
         } catch (const RuntimeError& e) {
-            scratchFailure_ = ScratchFailure{numbers, e.kind()};
+            batch.scratchFailure = ScratchFailure{numbers, e.kind()};
             break;
         }
-        starts_.push_back(starts_.back() +
-                          static_cast<std::size_t>(std::max<int>(0, scratches_.back().n)));
+        ++prepared_;
     }
-    segments_.resize(starts_.back());
-    nextPart_ = 0;
-    nextBand_ = 0;
-    return !scratches_.empty() || scratchFailure_;
+    batch.segments.resize(batch.starts.back());
 }
 
 // The segments of the scratches of one part, split by segments at scratch
 // boundaries; stops at the part's first failure.
-void BatchDrawing::compute(int part) {
+void BatchDrawing::compute(Batch& batch, int part) {
     const auto boundary = [&](int p) {
         if (p == parts_)
-            return scratches_.size();
+            return batch.scratches.size();
         const std::size_t target =
-            starts_.back() * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts_);
+            batch.starts.back() * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts_);
         return static_cast<std::size_t>(
-            std::lower_bound(starts_.begin(), starts_.end() - 1, target) - starts_.begin());
+            std::lower_bound(batch.starts.begin(), batch.starts.end() - 1, target) -
+            batch.starts.begin());
     };
-    SegmentFailure& failure = failures_[part];
-    failure = {};
+    SegmentFailure& failure = batch.failures[part];
     const std::size_t end = boundary(part + 1);
     for (std::size_t i = boundary(part); i < end; ++i) {
-        ScratchWalk walk(scratches_[i], segmentRules_);
-        std::size_t k = starts_[i];
+        ScratchWalk walk(batch.scratches[i], segmentRules_);
+        std::size_t k = batch.starts[i];
         Colour colour = 0;
         bool coloured = false;
         try {
-            for (; k < starts_[i + 1]; ++k) {
+            for (; k < batch.starts[i + 1]; ++k) {
                 coloured = false;
                 colour = walk.colour();
                 coloured = true;
-                segments_[k] = walk.line(colour);
+                batch.segments[k] = walk.line(colour);
             }
         } catch (const RuntimeError& e) {
             failure.at = k;
@@ -213,48 +262,42 @@ void BatchDrawing::compute(int part) {
     }
 }
 
-std::size_t BatchDrawing::firstFailure() const {
-    std::size_t first = kNone;
-    for (const SegmentFailure& failure : failures_)
-        first = std::min(first, failure.at);
-    return first;
-}
-
 // Every line of the batch up to the first failure, in one band of rows.
-void BatchDrawing::draw(int band) const {
+void BatchDrawing::draw(const Batch& batch, int band) const {
     const auto row = [&](int b) {
-        return static_cast<int>(static_cast<std::int64_t>(f1_.heightPixels()) * b / workers_);
+        return static_cast<int>(static_cast<std::int64_t>(f1_.heightPixels()) * b / threads_);
     };
-    const std::size_t count = std::min(firstFailure(), segments_.size());
-    f1_.drawBand({segments_.data(), count}, {row(band), row(band + 1)});
+    f1_.drawBand({batch.segments.data(), batch.drawable()}, {row(band), row(band + 1)});
 }
 
-// After a batch: the canvas's state, the stream's position and the report;
-// false when the drawing ends.
-bool BatchDrawing::settle() {
-    const std::size_t failedAt = firstFailure();
-    const std::size_t drawn = std::min(failedAt, segments_.size());
+// After a batch was drawn: the canvas's state, the stream's position and the
+// report; false when the drawing ends.
+bool BatchDrawing::settle(const Batch& batch) {
+    const std::size_t drawn = batch.drawable();
     if (drawn > 0)
-        f1_.bandsDrawn(segments_[drawn - 1]);
+        f1_.bandsDrawn(batch.segments[drawn - 1]);
+    const std::size_t failedAt = batch.firstFailure();
     if (failedAt != kNone) {
-        const auto& failure = *std::find_if(failures_.begin(), failures_.end(),
-                                            [&](const auto& f) { return f.at == failedAt; });
+        const auto& failure =
+            *std::find_if(batch.failures.begin(), batch.failures.end(),
+                          [&](const SegmentFailure& f) { return f.at == failedAt; });
         if (failure.colour)
             f1_.setForeColor(*failure.colour);
         // The scratches that took their numbers: up to the failing one, the
         // last whose first segment is not after the failure.
         const auto taken =
-            std::upper_bound(starts_.begin(), starts_.end() - 1, failedAt) - starts_.begin();
+            std::upper_bound(batch.starts.begin(), batch.starts.end() - 1, failedAt) -
+            batch.starts.begin();
         moveOn(kNumbersPerScratch * taken);
         error_ = failure.kind;
         return false;
     }
-    const auto batch = static_cast<std::int64_t>(scratches_.size());
-    moveOn(kNumbersPerScratch * batch);
-    done_ += batch;
-    if (scratchFailure_) {
-        moveOn(scratchFailure_->numbers);
-        error_ = scratchFailure_->kind;
+    const auto scratches = static_cast<std::int64_t>(batch.scratches.size());
+    moveOn(kNumbersPerScratch * scratches);
+    done_ += scratches;
+    if (batch.scratchFailure) {
+        moveOn(batch.scratchFailure->numbers);
+        error_ = batch.scratchFailure->kind;
         return false;
     }
     if (settings_.progress)
