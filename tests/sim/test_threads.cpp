@@ -43,6 +43,25 @@ private:
     BufferCanvas& to_;
 };
 
+// The program's stream, but one number far beyond [0, 1): a scratch whose
+// segment count it makes overflows before the scratch is drawn.
+class StreamWithABadNumber final : public RandomSource {
+public:
+    explicit StreamWithABadNumber(std::int64_t at) : at_(at) {}
+    float next() override {
+        const float u = stream_.next();
+        return drawn_++ == at_ ? 1e30f : u;
+    }
+    std::unique_ptr<RandomSource> clone() const override {
+        return std::make_unique<StreamWithABadNumber>(*this);
+    }
+
+private:
+    Mt19937Source stream_;
+    std::int64_t at_;
+    std::int64_t drawn_ = 0;
+};
+
 // What a drawing leaves.
 struct Outcome {
     std::optional<ErrorKind> error;
@@ -85,7 +104,8 @@ private slots:
         QTest::addColumn<RingFields>("fields");
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
-        QTest::addColumn<int>("skipped"); // numbers drawn before the drawing
+        QTest::addColumn<int>("skipped");   // numbers drawn before the drawing
+        QTest::addColumn<int>("badNumber"); // its place in the stream, or -1
         QTest::addColumn<std::optional<ErrorKind>>("error");
         // clang-format off
         const struct {
@@ -93,6 +113,7 @@ private slots:
             const char* values; // "field=text ..." over the panel's defaults
             int width, height, skipped;
             std::optional<ErrorKind> error;
+            int badNumber = -1;
         } rows[] = {
             {"default",                       "",                                              787, 567, 0, {}},
             {"default, stream moved on",      "",                                              400, 300, 3, {}},
@@ -108,6 +129,7 @@ private slots:
             {"coordinate beyond single",      "txtseglength=3.45e36 txtdrawwidth=2 txtlines=5000", 500, 400, 0, ErrorKind::Overflow},
             {"coordinate beyond single, 2nd", "txtseglength=3.4e38 txtanglim=90",             300, 200, 1, ErrorKind::Overflow},
             {"255 - S beyond 16 bits",        "txtscratchcol=-32513 txtanglim=90",             120, 90,  0, ErrorKind::Overflow},
+            {"segment count beyond 16 bits",  "txtlines=5000",                                 400, 300, 1, ErrorKind::Overflow, 4 * 3001 + 1},
         };
         // clang-format on
         for (const auto& row : rows) {
@@ -119,7 +141,7 @@ private slots:
                         fields.*field = nameAndText[1].toStdString();
             }
             QTest::newRow(row.name)
-                << fields << row.width << row.height << row.skipped << row.error;
+                << fields << row.width << row.height << row.skipped << row.badNumber << row.error;
         }
     }
     void everyThreadCountDrawsTheSame() {
@@ -127,9 +149,10 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, height);
         QFETCH(int, skipped);
+        QFETCH(int, badNumber);
         QFETCH(std::optional<ErrorKind>, error);
         const auto outcome = [&](std::optional<int> threads) {
-            Mt19937Source random;
+            StreamWithABadNumber random(badNumber);
             for (int i = 0; i < skipped; ++i)
                 random.next();
             return draw(fields, width, height, random, threads);
