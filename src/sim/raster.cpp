@@ -235,7 +235,7 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1, std:
     // A point on the far edge belongs to the last pixel.
     const auto column = [&](double v) { return std::min(static_cast<int>(v), view_.width - 1); };
     const auto row = [&](double v) { return std::min(static_cast<int>(v), view_.height - 1); };
-    int x = column(s.x0), y = row(s.y0);
+    const int x = column(s.x0), y = row(s.y0);
     const int xEnd = column(s.x1), yEnd = row(s.y1);
     if (std::max(y, yEnd) < band.first || std::min(y, yEnd) >= band.end)
         return;
