@@ -58,7 +58,12 @@ void Whole(benchmark::State& state) {
         cmdhex_Click(fields, kMain, canvas, random, settings);
 }
 
-BENCHMARK(Floor)->Arg(kDefaultScratches)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Floor)
+    ->Arg(kDefaultScratches)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5);
 BENCHMARK(Whole)
     ->ArgNames({"scratches", "threads", "pen"})
     ->Args({kDefaultScratches, 1, 1})
@@ -68,17 +73,20 @@ BENCHMARK(Whole)
     ->Args({kDefaultScratches, 1, 3})
     ->Args({kDefaultScratches, 2, 3})
     ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+    ->UseRealTime()
+    ->Repetitions(5);
 
-// Keeps each run's time so the ratios come from one run.
+// Keeps each benchmark's median time, so the ratios come from one run and
+// a passing disturbance of a shared machine moves them little.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
     std::map<std::string, double> times; // by name, all in the same unit
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                times[run.run_name.function_name + "/" + run.run_name.args] =
+                    run.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -89,15 +97,15 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    // "Whole/scratches:750/threads:1/pen:1/real_time" against "Floor/750/real_time".
+    // "Whole/scratches:750/threads:1/pen:1" against "Floor/750".
     for (const auto& [name, time] : reporter.times) {
         const auto from = name.find("scratches:");
         if (from == std::string::npos)
             continue;
         const std::string count = name.substr(from + 10, name.find('/', from) - from - 10);
-        const auto floor = reporter.times.find("Floor/" + count + "/real_time");
+        const auto floor = reporter.times.find("Floor/" + count);
         if (floor != reporter.times.end())
-            std::printf("%-48s / floor = %.2f\n", name.c_str(), time / floor->second);
+            std::printf("%-36s / floor = %.2f\n", name.c_str(), time / floor->second);
     }
     benchmark::Shutdown();
     return 0;
