@@ -1,9 +1,13 @@
-// Times "draw rings" with the default values on a 1600 x 1000 pixel canvas,
-// whole, against the same segment math drawing nothing (the floor), and
-// prints segments per second and the ratio whole / floor.
+// Times "draw rings" on a 1600 x 1000 pixel canvas against its floor, the
+// segment math of the drawing rules in a plain loop (no canvas, no virtual
+// call), for the default values, for 100,000 scratches and for pen width 3,
+// on one and on two threads; prints each drawing's time as a ratio to the
+// floor of the same scratches, from the same run.
 
 #include "sim/buffercanvas.h"
+#include "sim/m1.h"
 #include "sim/rings.h"
+#include "sim/scratch.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,78 +23,70 @@ namespace {
 
 // The main window's outer size that fits the canvas to 1600 x 1000 pixels.
 constexpr WindowSize kMain{1000 * 15 + 500, 1600 * 15 + 200};
+constexpr std::int64_t kDefaultScratches = 750;
 
-// Takes every operation and draws nothing; counts the lines.
-class NullCanvas final : public Canvas {
-public:
-    long lines = 0;
-    void setHeight(float twips) override { h_ = twips; }
-    void setWidth(float twips) override { w_ = twips; }
-    float height() const override { return h_; }
-    float width() const override { return w_; }
-    void setTop(float) override {}
-    void setLeft(float) override {}
-    void scale(float, float, float, float) override {}
-    void cls() override {}
-    void setBackColor(Colour) override {}
-    void setForeColor(Colour) override {}
-    void setDrawWidth(std::int16_t) override {}
-    void line(float, float, float, float) override { ++lines; }
-
-private:
-    float h_ = 0.0f;
-    float w_ = 0.0f;
-};
-
-// The mean number of segments of a default picture, from the same stream the
-// benchmarks draw.
-double segmentsPerPicture() {
-    static const double mean = [] {
-        constexpr int kPictures = 50;
-        NullCanvas canvas;
-        Mt19937Source random;
-        for (int i = 0; i < kPictures; ++i)
-            cmdhex_Click(RingFields{}, kMain, canvas, random);
-        return static_cast<double>(canvas.lines - 2 * kPictures) / kPictures;
-    }();
-    return mean;
-}
-
-void report(benchmark::State& state) {
-    state.counters["segments/s"] = benchmark::Counter(
-        segmentsPerPicture() * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-}
-
+// The default values' segments from the program's stream, drawn nowhere.
 void Floor(benchmark::State& state) {
-    NullCanvas canvas;
+    m1::setconstants();
+    const ScratchRules scratchRules{4, 96};
+    const SegmentRules segmentRules{0.02f, 15.0f, 50};
     Mt19937Source random;
+    std::int64_t segments = 0;
     for (auto _ : state)
-        cmdhex_Click(RingFields{}, kMain, canvas, random);
-    report(state);
+        for (std::int64_t i = 0; i < state.range(0); ++i) {
+            const Scratch scratch = makeScratch([&] { return random.next(); }, scratchRules);
+            ScratchWalk walk(scratch, segmentRules);
+            for (std::int32_t j = 0; j < scratch.n; ++j) {
+                const Colour colour = walk.colour();
+                benchmark::DoNotOptimize(walk.line(colour));
+            }
+            segments += scratch.n;
+        }
+    state.counters["segments/s"] =
+        benchmark::Counter(static_cast<double>(segments), benchmark::Counter::kIsRate);
 }
 
+// The whole command: arguments scratches, threads, pen width.
 void Whole(benchmark::State& state) {
     RingFields fields;
-    fields.txtdrawwidth = std::to_string(state.range(0));
+    fields.txtlines = std::to_string(state.range(0));
+    fields.txtdrawwidth = std::to_string(state.range(2));
+    const DrawSettings settings{static_cast<int>(state.range(1)), {}};
     BufferCanvas canvas(1600, 1000);
     Mt19937Source random;
     for (auto _ : state)
-        cmdhex_Click(fields, kMain, canvas, random);
-    report(state);
+        cmdhex_Click(fields, kMain, canvas, random, settings);
 }
 
-BENCHMARK(Floor)->Unit(benchmark::kMillisecond);
-BENCHMARK(Whole)->Arg(1)->Arg(2)->Arg(3)->Arg(5)->ArgName("pen")->Unit(benchmark::kMillisecond);
+BENCHMARK(Floor)
+    ->Arg(kDefaultScratches)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5);
+BENCHMARK(Whole)
+    ->ArgNames({"scratches", "threads", "pen"})
+    ->Args({kDefaultScratches, 1, 1})
+    ->Args({kDefaultScratches, 2, 1})
+    ->Args({100000, 1, 1})
+    ->Args({100000, 2, 1})
+    ->Args({kDefaultScratches, 1, 3})
+    ->Args({kDefaultScratches, 2, 3})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5);
 
-// Keeps each run's time per picture so the ratios come from one run.
+// Keeps each benchmark's median time, so the ratios come from one run and
+// a passing disturbance of a shared machine moves them little.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-    std::map<std::string, double> times; // all in the same unit
+    std::map<std::string, double> times; // by name, all in the same unit
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                times[run.run_name.function_name + "/" + run.run_name.args] =
+                    run.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -99,14 +95,18 @@ public:
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    std::printf("segments per default picture: %.0f\n", segmentsPerPicture());
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto floor = reporter.times.find("Floor");
-    if (floor != reporter.times.end())
-        for (const auto& [name, time] : reporter.times)
-            if (name != "Floor")
-                std::printf("%-16s / Floor = %.2f\n", name.c_str(), time / floor->second);
+    // "Whole/scratches:750/threads:1/pen:1" against "Floor/750".
+    for (const auto& [name, time] : reporter.times) {
+        const auto from = name.find("scratches:");
+        if (from == std::string::npos)
+            continue;
+        const std::string count = name.substr(from + 10, name.find('/', from) - from - 10);
+        const auto floor = reporter.times.find("Floor/" + count);
+        if (floor != reporter.times.end())
+            std::printf("%-36s / floor = %.2f\n", name.c_str(), time / floor->second);
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace vorlane::panel {
@@ -275,7 +276,9 @@ void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1,
     for (const sim::RingField& field : sim::kRingFieldsByName)
         fields.*field.text = fieldText(QString::fromLatin1(field.name)).toStdString();
     const BusyCursor busy;
-    sim::cmdhex_Click(fields, main, f1, random);
+    sim::DrawSettings settings;
+    settings.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    sim::cmdhex_Click(fields, main, f1, random, settings);
 }
 
 void ControlPanel::cmdclear_Click(sim::Canvas& f1) {

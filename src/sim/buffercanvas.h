@@ -23,8 +23,6 @@ public:
     void setTop(float) override {}
     void setLeft(float) override {}
 
-    int widthPixels() const { return width_; }
-    int heightPixels() const { return height_; }
     std::uint32_t pixel(int x, int y) const { return pixels_[y * width_ + x]; }
     // All pixels, row by row.
     const std::vector<std::uint32_t>& pixels() const { return pixels_; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <random>
 
 namespace vorlane::sim {
@@ -10,6 +11,9 @@ class RandomSource {
 public:
     virtual ~RandomSource() = default;
     virtual float next() = 0;
+    // A copy that goes on from the same position, so that a drawing can read
+    // ahead; nullptr when the stream cannot be copied.
+    virtual std::unique_ptr<RandomSource> clone() const { return nullptr; }
 };
 
 // The program's stream: std::mt19937 from a fixed seed, whose sequence the
@@ -20,6 +24,9 @@ public:
     static constexpr std::uint32_t kSeed = 5489u;
 
     float next() override { return static_cast<float>(engine_() >> 8) * 0x1p-24f; }
+    std::unique_ptr<RandomSource> clone() const override {
+        return std::make_unique<Mt19937Source>(*this);
+    }
 
 private:
     std::mt19937 engine_{kSeed};

@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace vorlane::sim {
 
 namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 struct Segment {
     double x0, y0, x1, y1;
@@ -68,8 +71,8 @@ bool clip(Segment& s, double xMin, double yMin, double xMax, double yMax) {
 
 // The x interval [lo, hi] of a row; empty when lo > hi.
 struct Span {
-    double lo = std::numeric_limits<double>::infinity();
-    double hi = -std::numeric_limits<double>::infinity();
+    double lo = kInfinity;
+    double hi = -kInfinity;
 
     void join(double a, double b) {
         if (a <= b) {
@@ -91,6 +94,22 @@ int ceilWithin(double v, int limit) {
     v = std::clamp(v, -1.0, static_cast<double>(limit));
     const int i = static_cast<int>(v);
     return i + (i < v);
+}
+
+// Pixels first to last of a row, in stores of four pixels that may overlap
+// (fewer stores wait less for their cache lines), and a run shorter than four
+// in three stores, the surplus ones on its last pixel: a loop over a few
+// pixels would mispredict its end on nearly every run.
+void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
+    const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
+    if (last - first >= 3) {
+        for (int x = first; x < last - 3; x += 4)
+            std::memcpy(row + x, four, sizeof four);
+        std::memcpy(row + last - 3, four, sizeof four);
+    } else {
+        for (int i = 0; i < 3; ++i)
+            row[std::min(first + i, last)] = pixel;
+    }
 }
 
 } // namespace
@@ -140,7 +159,6 @@ void RasterCanvas::setForeColor(Colour colour) {
     if (colour < 0 || colour > kWhite)
         raise(ErrorKind::InvalidPropertyValue);
     foreColor_ = colour;
-    forePixel_ = toPixel(colour);
 }
 
 void RasterCanvas::setDrawWidth(std::int16_t pixels) {
@@ -162,18 +180,51 @@ void RasterCanvas::line(float x1, float y1, float x2, float y2) {
     if (view_.width <= 0 || view_.height <= 0)
         return;
     uniform_ = false;
-    const double px0 = (static_cast<double>(x1) - left_) * scaleX_;
-    const double py0 = (static_cast<double>(y1) - top_) * scaleY_;
-    const double px1 = (static_cast<double>(x2) - left_) * scaleX_;
-    const double py1 = (static_cast<double>(y2) - top_) * scaleY_;
-    if (drawWidth_ == 1)
-        thinLine(px0, py0, px1, py1);
-    else
-        thickLine(px0, py0, px1, py1);
+    drawLine({x1, y1, x2, y2, foreColor_}, {0, view_.height});
     pixelsChanged();
 }
 
-void RasterCanvas::thinLine(double px0, double py0, double px1, double py1) {
+void RasterCanvas::drawBand(std::span<const ColouredLine> lines, RowBand band) const {
+    band.first = std::max(band.first, 0);
+    band.end = std::min(band.end, view_.height);
+    if (view_.width <= 0 || band.first >= band.end)
+        return;
+    // Rows beyond a line's ends by more than the pen reaches hold none of it.
+    const bool everyRow = band.first == 0 && band.end == view_.height;
+    const double reach = drawWidth_ / 2.0 + 1.0;
+    const double first = band.first - reach, end = band.end + reach;
+    for (const ColouredLine& line : lines) {
+        const double py0 = (static_cast<double>(line.y1) - top_) * scaleY_;
+        const double py1 = (static_cast<double>(line.y2) - top_) * scaleY_;
+        if (everyRow || (std::max(py0, py1) >= first && std::min(py0, py1) < end))
+            drawLine(line, band);
+    }
+}
+
+void RasterCanvas::bandsDrawn(const ColouredLine& last) {
+    setForeColor(last.colour);
+    if (view_.width <= 0 || view_.height <= 0)
+        return;
+    uniform_ = false;
+    pixelsChanged();
+}
+
+void RasterCanvas::drawLine(const ColouredLine& line, RowBand band) const {
+    const std::uint32_t pixel = toPixel(line.colour);
+    const double px0 = (static_cast<double>(line.x1) - left_) * scaleX_;
+    const double py0 = (static_cast<double>(line.y1) - top_) * scaleY_;
+    const double px1 = (static_cast<double>(line.x2) - left_) * scaleX_;
+    const double py1 = (static_cast<double>(line.y2) - top_) * scaleY_;
+    if (drawWidth_ == 1)
+        thinLine(px0, py0, px1, py1, pixel, band);
+    else
+        thickLine(px0, py0, px1, py1, pixel, band);
+}
+
+// The band only decides which of the path's pixels are written, so every
+// band split draws the same pixels.
+void RasterCanvas::thinLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
+                            RowBand band) const {
     const double w = view_.width;
     const double h = view_.height;
     Segment s{px0, py0, px1, py1};
@@ -184,39 +235,45 @@ void RasterCanvas::thinLine(double px0, double py0, double px1, double py1) {
     // A point on the far edge belongs to the last pixel.
     const auto column = [&](double v) { return std::min(static_cast<int>(v), view_.width - 1); };
     const auto row = [&](double v) { return std::min(static_cast<int>(v), view_.height - 1); };
-    int x = column(s.x0), y = row(s.y0);
+    const int x = column(s.x0), y = row(s.y0);
     const int xEnd = column(s.x1), yEnd = row(s.y1);
+    if (std::max(y, yEnd) < band.first || std::min(y, yEnd) >= band.end)
+        return;
+    const std::uint32_t* const bandFirst = view_.pixels + band.first * view_.stride;
+    const std::uint32_t* const bandEnd = view_.pixels + band.end * view_.stride;
 
-    // Bresenham, both ends drawn.
+    // Bresenham, both ends drawn. Each step moves along the longer axis, so
+    // the path has a known length, and the steps take no branches: short
+    // lines would mispredict them.
     const int dx = std::abs(xEnd - x);
     const int dy = -std::abs(yEnd - y);
     const int stepX = x < xEnd ? 1 : -1;
-    const int stepY = y < yEnd ? 1 : -1;
-    const std::ptrdiff_t stepRow = stepY * view_.stride;
+    const std::ptrdiff_t stepRow = y < yEnd ? view_.stride : -view_.stride;
     std::uint32_t* p = view_.pixels + y * view_.stride + x;
     int err = dx + dy;
-    for (;;) {
-        *p = forePixel_;
-        if (x == xEnd && y == yEnd)
+    for (int left = std::max(dx, -dy);; --left) {
+        if (p >= bandFirst && p < bandEnd)
+            *p = pixel;
+        if (left == 0)
             break;
+        // All ones where the path moves along that axis; masks, since a
+        // compiler may turn a choice back into a branch.
         const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += stepX;
-            p += stepX;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += stepY;
-            p += stepRow;
-        }
+        const int moveX = -static_cast<int>(e2 >= dy);
+        const int moveY = -static_cast<int>(e2 <= dx);
+        err += (dy & moveX) + (dx & moveY);
+        p += (stepX & moveX) + (stepRow & moveY);
     }
 }
 
 // A line wider than a pixel covers the pixels whose centres lie within half
-// the pen width of the segment: a band with round ends. Each row is one run
-// of pixels, since that shape is convex.
-void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
+// the pen width of the segment: a band with round ends. The band is half
+// open, its edge towards +x (towards +y for a level line) left out, so that a
+// pen of width w covers w pixels across wherever the line lies; the round ends
+// stay within the band. Each row is one run of pixels, since that shape is
+// convex.
+void RasterCanvas::thickLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
+                             RowBand band) const {
     const double r = drawWidth_ / 2.0;
     const double margin = r + 1.0;
     Segment s{px0, py0, px1, py1};
@@ -237,10 +294,12 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
     const double acrossPerY = notHorizontal ? dx / dy : 0.0; // where the distance is 0
     const double acrossHalf = notHorizontal ? std::fabs(r * length / dy) : 0.0;
 
-    // Rows whose centres lie within r of the segment's height.
-    const int firstRow = std::max(0, ceilWithin(std::min(s.y0, s.y1) - r - 0.5, view_.height));
-    const int lastRow =
-        std::min(view_.height - 1, floorWithin(std::max(s.y0, s.y1) + r - 0.5, view_.height));
+    // Rows whose centres lie within r of the segment's height, in the band.
+    const int firstRow =
+        std::max(band.first, ceilWithin(std::min(s.y0, s.y1) - r - 0.5, view_.height));
+    int lastRow = std::min(band.end - 1, floorWithin(std::max(s.y0, s.y1) + r - 0.5, view_.height));
+    if (!notHorizontal) // the band's lower edge: rows whose centres lie below y0 + r
+        lastRow = std::min(lastRow, ceilWithin(s.y0 + r - 0.5, view_.height) - 1);
     for (int row = firstRow; row <= lastRow; ++row) {
         const double yc = row + 0.5;
         Span span;
@@ -252,31 +311,29 @@ void RasterCanvas::thickLine(double px0, double py0, double px1, double py1) {
             }
         }
         const double t = yc - s.y0;
+        // The band across the line, as x offsets from x0; its right edge is open.
+        const double centre = t * acrossPerY;
+        const double bandLo = notHorizontal ? centre - acrossHalf : -kInfinity;
+        const double bandHi = notHorizontal ? centre + acrossHalf : kInfinity;
         if (length > 0.0 && (notHorizontal || std::fabs(t) <= r) &&
             (notVertical || (t * dy >= 0.0 && t * dy <= length * length))) {
-            double lo = -std::numeric_limits<double>::infinity();
-            double hi = std::numeric_limits<double>::infinity();
+            double lo = bandLo, hi = bandHi;
             if (notVertical) {
                 const double a = t * alongPerY, b = a + alongEnd;
-                lo = std::min(a, b);
-                hi = std::max(a, b);
-            }
-            if (notHorizontal) {
-                const double centre = t * acrossPerY;
-                lo = std::max(lo, centre - acrossHalf);
-                hi = std::min(hi, centre + acrossHalf);
+                lo = std::max(lo, std::min(a, b));
+                hi = std::min(hi, std::max(a, b));
             }
             span.join(s.x0 + lo, s.x0 + hi);
         }
         if (!(span.lo <= span.hi))
             continue;
-        // Pixels whose centres lie in the span.
+        // Pixels whose centres lie in the span, left of the band's right edge.
         const int first = std::max(0, ceilWithin(span.lo - 0.5, view_.width));
-        const int last = std::min(view_.width - 1, floorWithin(span.hi - 0.5, view_.width));
+        const int last = std::min({view_.width - 1, floorWithin(span.hi - 0.5, view_.width),
+                                   ceilWithin(s.x0 + bandHi - 0.5, view_.width) - 1});
         if (first > last)
             continue;
-        std::uint32_t* p = view_.pixels + row * view_.stride;
-        std::fill(p + first, p + last + 1, forePixel_);
+        fillRun(view_.pixels + row * view_.stride, first, last, pixel);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace vorlane::sim {
 
@@ -25,6 +26,18 @@ constexpr std::uint32_t toPixel(Colour colour) {
     return 0xff000000u | (c & 0xffu) << 16 | (c & 0xff00u) | (c >> 16 & 0xffu);
 }
 
+// A line in its own colour, in user coordinates.
+struct ColouredLine {
+    float x1, y1, x2, y2;
+    Colour colour;
+};
+
+// The rows first to end - 1 of the drawing area.
+struct RowBand {
+    int first = 0;
+    int end = 0;
+};
+
 class RasterCanvas : public Canvas {
 public:
     RasterCanvas() = default;
@@ -39,6 +52,17 @@ public:
     void setDrawWidth(std::int16_t pixels) final;
     void line(float x1, float y1, float x2, float y2) final;
 
+    // Draws the lines in order, each as setForeColor() and line() would, but
+    // only their pixels in the band, and changes nothing else: threads that
+    // own bands apart may draw the same lines at once, and a later line still
+    // covers an earlier one. The colours must be valid.
+    void drawBand(std::span<const ColouredLine> lines, RowBand band) const;
+    // Once the lines were drawn in every band: leaves the state that
+    // setForeColor() and line() would have left.
+    void bandsDrawn(const ColouredLine& last);
+
+    int widthPixels() const { return view_.width; }
+    int heightPixels() const { return view_.height; }
     Colour backColor() const { return backColor_; }
     Colour foreColor() const { return foreColor_; }
     std::int16_t drawWidth() const { return drawWidth_; }
@@ -53,13 +77,15 @@ protected:
 private:
     void fill();
     void updateMapping();
-    void thinLine(double px0, double py0, double px1, double py1);
-    void thickLine(double px0, double py0, double px1, double py1);
+    void drawLine(const ColouredLine& line, RowBand band) const;
+    void thinLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
+                  RowBand band) const;
+    void thickLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
+                   RowBand band) const;
 
     PixelView view_;
     Colour backColor_ = kWhite;
     Colour foreColor_ = 0;
-    std::uint32_t forePixel_ = toPixel(0);
     std::int16_t drawWidth_ = 1;
     // Every pixel shows the background colour: a fill would change nothing.
     bool uniform_ = false;

@@ -1,10 +1,13 @@
 #include "rings.h"
 
+#include "batches.h"
 #include "m1.h"
 #include "numeric.h"
+#include "scratch.h"
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 
 namespace vorlane::sim {
 
@@ -93,38 +96,25 @@ std::int16_t spanOf(const RingFields& fc1, std::int16_t nmax, std::int16_t nmin)
     }
 }
 
-// What every segment of the drawing shares: its length, the angle limit and
-// the scratch grey.
-struct SegmentRules {
-    float l;
-    float a;
-    std::int16_t s;
-};
-
-// One scratch: n segments from (x, y) in the direction whose cosine, sine and
-// tangent are ct, st and tt.
-struct Scratch {
-    std::int16_t n;
-    float ct, st, tt;
-    double x, y;
-};
-
-void draw(Canvas& f1, Scratch scratch, const SegmentRules& rules) {
-    double x = scratch.x;
-    double y = scratch.y;
-    // The counter is wider than n, so a scratch of 32767 segments ends normally.
-    for (std::int32_t j = 1; j <= scratch.n; ++j) {
-        const double r = std::sqrt(x * x + y * y);
-        const double phi = m1::polarangle(x, y);
-        const float cphi = toSingle(std::cos(phi));
-        const float sphi = toSingle(std::sin(phi));
-        // Rebuilt from the polar form, so the single cphi and sphi enter every step.
-        const double xe = static_cast<double>(scratch.ct) * rules.l + static_cast<double>(cphi) * r;
-        const double ye = static_cast<double>(rules.l) * scratch.st + static_cast<double>(sphi) * r;
-        f1.setForeColor(grey(segmentGrey(deviation(phi, scratch.tt), rules.a, rules.s)));
-        f1.line(toSingle(x), toSingle(y), toSingle(xe), toSingle(ye));
-        x = xe;
-        y = ye;
+// The scratches one by one through any canvas, as the drawing rules name the
+// operations.
+void drawOneByOne(Canvas& f1, RandomSource& random, const ScratchRules& scratchRules,
+                  const SegmentRules& segmentRules, std::int64_t lines,
+                  const DrawSettings& settings) {
+    constexpr std::int64_t kProgressEvery = 4096;
+    // The counter is wider than the count, so the largest count ends normally.
+    for (std::int64_t i = 1; i <= lines; ++i) {
+        const Scratch scratch = makeScratch([&] { return random.next(); }, scratchRules);
+        ScratchWalk walk(scratch, segmentRules);
+        // Wider than n, so a scratch of 32767 segments ends normally.
+        for (std::int32_t j = 1; j <= scratch.n; ++j) {
+            const Colour colour = walk.colour();
+            f1.setForeColor(colour);
+            const ColouredLine line = walk.line(colour);
+            f1.line(line.x1, line.y1, line.x2, line.y2);
+        }
+        if (settings.progress && (i % kProgressEvery == 0 || i == lines))
+            settings.progress(i, lines);
     }
 }
 
@@ -151,37 +141,25 @@ void drawRings(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource&
     f1.line(0.0f, 0.025f, 0.0f, -0.025f);
     setPenWidth(f1, fc1);
 
-    SegmentRules rules{};
-    rules.l = read<toSingle>(fc1, &RingFields::txtseglength);
-    const std::int16_t nmin = read<toInt16Floor>(fc1, &RingFields::txtsegmin);
+    SegmentRules segmentRules{};
+    segmentRules.l = read<toSingle>(fc1, &RingFields::txtseglength);
+    ScratchRules scratchRules{};
+    scratchRules.nmin = read<toInt16Floor>(fc1, &RingFields::txtsegmin);
     const std::int16_t nmax = read<toInt16Floor>(fc1, &RingFields::txtsegmax);
-    const std::int16_t span = spanOf(fc1, nmax, nmin);
-    rules.s = read<toInt16Round>(fc1, &RingFields::txtscratchcol);
-    rules.a = read<toSingle>(fc1, &RingFields::txtanglim);
+    scratchRules.span = spanOf(fc1, nmax, scratchRules.nmin);
+    segmentRules.s = read<toInt16Round>(fc1, &RingFields::txtscratchcol);
+    segmentRules.a = read<toSingle>(fc1, &RingFields::txtanglim);
     const std::int32_t lines = read<toInt32Round>(fc1, &RingFields::txtlines);
+    if (lines < 1)
+        return;
 
-    // The counter is wider than the count, so the largest count ends normally.
-    for (std::int64_t i = 1; i <= lines; ++i) {
-        Scratch scratch{};
-        const float u1 = random.next();
-        scratch.n = toInt16Round(static_cast<float>(span) * u1 + static_cast<float>(nmin));
-
-        const float u2 = random.next();
-        const double theta = static_cast<double>(m1::torad) * 360.0 * u2;
-        scratch.ct = toSingle(std::cos(theta));
-        scratch.st = toSingle(std::sin(theta));
-        scratch.tt = toSingle(std::tan(theta));
-
-        const float u3 = random.next();
-        const float u4 = random.next();
-        scratch.x = 2.0 - 4.0 * u3;
-        scratch.y = 2.0 - 4.0 * u4;
-        draw(f1, scratch, rules);
-        if (settings.progress && i % 1024 == 0)
-            settings.progress(i, lines);
-    }
-    if (settings.progress)
-        settings.progress(lines, lines);
+    // Batches need a raster to draw into and a stream they can read ahead in.
+    auto* raster = dynamic_cast<RasterCanvas*>(&f1);
+    const std::unique_ptr<RandomSource> ahead = raster ? random.clone() : nullptr;
+    if (ahead)
+        drawInBatches(*raster, random, *ahead, scratchRules, segmentRules, lines, settings);
+    else
+        drawOneByOne(f1, random, scratchRules, segmentRules, lines, settings);
 }
 
 } // namespace

@@ -84,7 +84,10 @@ struct DrawSettings {
 };
 
 // Runs the whole command on f1; a RuntimeError ends it at the failing step and
-// leaves whatever was drawn before.
+// leaves whatever was drawn before. Threads other than the calling one draw
+// only on a raster canvas with a stream that can be copied; whatever the
+// settings, the pixels, the canvas's state and the stream's position come out
+// as from the drawing on one thread, a failure included.
 void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random,
                   const DrawSettings& settings = {});
 

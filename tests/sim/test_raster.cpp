@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 using namespace vorlane::sim;
@@ -136,6 +138,66 @@ private slots:
         QCOMPARE(upright.pixel(12, 10), kWhitePixel);
         QCOMPARE(upright.pixel(10, 3), kRed);
         QCOMPARE(upright.pixel(10, 2), kWhitePixel);
+    }
+
+    // Across a line of pen width w lie w pixels, at whatever offset: pixel
+    // centres fall into a half-open band w wide, so a column (a row, for a
+    // steep line) holds the whole pixels of its cut through the band, w times
+    // the secant of the line's slope, or one more.
+    void penWidthIsTheThicknessWhereverTheLineLies_data() {
+        QTest::addColumn<double>("dx");
+        QTest::addColumn<double>("dy");
+        QTest::addColumn<double>("offset");
+        QTest::addColumn<int>("width");
+        const struct {
+            const char* name;
+            double dx, dy;
+        } directions[] = {{"level", 1, 0},    {"upright", 0, 1}, {"diagonal", 1, 1},
+                          {"falling", 1, -1}, {"shallow", 3, 1}, {"steep", -1, 3}};
+        for (const auto& d : directions)
+            for (double offset : {0.0, 0.5, 0.25})
+                for (int width = 1; width <= 5; ++width)
+                    QTest::addRow("%s %g w%d", d.name, offset, width)
+                        << d.dx << d.dy << offset << width;
+    }
+    void penWidthIsTheThicknessWhereverTheLineLies() {
+        QFETCH(double, dx);
+        QFETCH(double, dy);
+        QFETCH(double, offset);
+        QFETCH(int, width);
+        constexpr int kSize = 64;
+        BufferCanvas c(kSize, kSize);
+        usePixels(c);
+        c.setDrawWidth(static_cast<std::int16_t>(width));
+        // Through (32 + offset, 32 + offset), 24 pixels along each main axis either way.
+        const double reach = 24.0 / std::max(std::fabs(dx), std::fabs(dy));
+        const double cx = 32.0 + offset, cy = 32.0 + offset;
+        c.line(static_cast<float>(cx - dx * reach), static_cast<float>(cy - dy * reach),
+               static_cast<float>(cx + dx * reach), static_cast<float>(cy + dy * reach));
+
+        const double length = std::hypot(dx, dy);
+        const bool steep = std::fabs(dy) > std::fabs(dx);
+        const double cut = width * length / std::fabs(steep ? dy : dx);
+        // Away from the ends, so that the round ends do not count.
+        for (int k = 32 - 24 + width + 2; k < 32 + 24 - width - 2; ++k) {
+            int covered = 0, runs = 0;
+            bool before = false;
+            for (int i = 0; i < kSize; ++i) {
+                const int x = steep ? i : k, y = steep ? k : i;
+                const bool red = c.pixel(x, y) == kRed;
+                covered += red;
+                runs += red && !before;
+                before = red;
+                // Every covered centre lies within half the width of the line.
+                const double across = ((x + 0.5 - cx) * dy - (y + 0.5 - cy) * dx) / length;
+                if (red && width > 1)
+                    QVERIFY2(std::fabs(across) <= width / 2.0 + 1e-9,
+                             qPrintable(QString::number(k)));
+            }
+            QVERIFY2(covered >= std::floor(cut) && covered <= std::ceil(cut),
+                     qPrintable(QStringLiteral("%1 covers %2").arg(k).arg(covered)));
+            QCOMPARE(runs, 1);
+        }
     }
 
     void wideDiagonalLinesHaveNoGaps() {

@@ -1,0 +1,321 @@
+#include "batches.h"
+
+#include <algorithm>
+#include <atomic>
+#include <barrier>
+#include <exception>
+#include <limits>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace vorlane::sim {
+
+namespace {
+
+// A batch ends once it holds this many segments or scratches, so memory stays
+// bounded whatever the number of scratches.
+constexpr std::size_t kBatchSegments = std::size_t{1} << 14;
+constexpr std::size_t kBatchScratches = std::size_t{1} << 12;
+constexpr std::size_t kMostSegmentsOfAScratch = 32767;
+constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+constexpr std::int64_t kNumbersPerScratch = 4;
+// Parts a thread takes on average when several share a batch.
+constexpr int kPartsPerThread = 4;
+
+// Where a part of a batch failed first.
+struct SegmentFailure {
+    std::size_t at = kNone; // the segment's index in the batch
+    ErrorKind kind{};
+    std::optional<Colour> colour; // when the failure came after the colour was set
+};
+
+// A scratch whose own numbers failed: the numbers it took, and the error.
+struct ScratchFailure {
+    std::int64_t numbers;
+    ErrorKind kind;
+};
+
+// Scratches with their segments: the index of each scratch's first segment
+// (and the end), and each part's first failure.
+struct Batch {
+    std::vector<Scratch> scratches;
+    std::vector<std::size_t> starts;
+    std::vector<ColouredLine> segments;
+    std::optional<ScratchFailure> scratchFailure; // of the scratch after the batch
+    std::vector<SegmentFailure> failures;
+
+    Batch() {
+        scratches.reserve(kBatchScratches);
+        starts.reserve(kBatchScratches + 1);
+        segments.reserve(kBatchSegments + kMostSegmentsOfAScratch);
+    }
+    void clear() {
+        scratches.clear();
+        starts.assign(1, 0);
+        segments.clear();
+        scratchFailure.reset();
+        for (SegmentFailure& failure : failures)
+            failure = {};
+    }
+    std::size_t firstFailure() const {
+        std::size_t first = kNone;
+        for (const SegmentFailure& failure : failures)
+            first = std::min(first, failure.at);
+        return first;
+    }
+    // The segments to draw: all up to the first failure.
+    std::size_t drawable() const { return std::min(firstFailure(), segments.size()); }
+};
+
+// The threads go through the batches in step: all compute the segments of a
+// batch, then all draw it while the calling thread first reads the next
+// batch's numbers, then all compute the next while the calling thread first
+// settles the last.
+class BatchDrawing {
+public:
+    BatchDrawing(RasterCanvas& f1, RandomSource& random, RandomSource& ahead,
+                 const ScratchRules& scratchRules, const SegmentRules& segmentRules,
+                 std::int64_t lines, const DrawSettings& settings)
+        : f1_(f1), random_(random), ahead_(ahead), scratchRules_(scratchRules),
+          segmentRules_(segmentRules), total_(lines), settings_(settings),
+          threads_(std::max(1, settings.threads)),
+          // One thread takes a batch whole: parts would only cost.
+          parts_(threads_ == 1 ? 1 : kPartsPerThread * threads_) {
+        for (Batch& batch : batches_) {
+            batch.failures.resize(static_cast<std::size_t>(parts_));
+            batch.clear();
+        }
+    }
+
+    void run();
+
+private:
+    void prepare(Batch& batch);
+    void compute(Batch& batch, int part);
+    void draw(const Batch& batch, int band) const;
+    bool settle(const Batch& batch);
+    void moveOn(std::int64_t numbers);
+
+    RasterCanvas& f1_;
+    RandomSource& random_;
+    RandomSource& ahead_;
+    const ScratchRules scratchRules_;
+    const SegmentRules segmentRules_;
+    const std::int64_t total_;
+    const DrawSettings& settings_;
+    // The threads asked for, the calling one among them; the scratches of a
+    // batch fall into parts, its rows into bands, one a thread asked for.
+    const int threads_;
+    const int parts_;
+
+    Batch batches_[2];
+    std::int64_t prepared_ = 0; // scratches read into batches
+    std::int64_t done_ = 0;     // scratches drawn and settled
+    // The next part and band that no thread has taken yet.
+    std::atomic<int> nextPart_ = 0;
+    std::atomic<int> nextBand_ = 0;
+    std::optional<ErrorKind> error_;
+};
+
+void BatchDrawing::run() {
+    prepare(batches_[0]);
+    std::barrier<> sync(threads_);
+    bool stop = false;
+    std::exception_ptr thrown;
+    // The calling thread's own steps; whatever they throw waits until the
+    // helpers have ended.
+    const auto onCallingThread = [&](const auto& step) {
+        try {
+            step();
+        } catch (...) {
+            thrown = std::current_exception();
+            stop = true;
+        }
+    };
+    // Threads take parts and bands as they come free, so one that the system
+    // holds back delays only what it has in hand. Bands are one a thread:
+    // each goes through every line, so more would cost more than they
+    // balance. At each barrier every thread waits for all, so a step sees
+    // all of the last.
+    const auto computeAll = [&](Batch& batch) {
+        for (int part; (part = nextPart_.fetch_add(1, std::memory_order_relaxed)) < parts_;)
+            compute(batch, part);
+    };
+    const auto drawAll = [&](const Batch& batch) {
+        for (int band; (band = nextBand_.fetch_add(1, std::memory_order_relaxed)) < threads_;)
+            draw(batch, band);
+    };
+    const auto helper = [&] {
+        for (int current = 0;; current ^= 1) {
+            computeAll(batches_[current]);
+            sync.arrive_and_wait();
+            if (stop)
+                return;
+            drawAll(batches_[current]);
+            sync.arrive_and_wait();
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        helpers.reserve(static_cast<std::size_t>(threads_ - 1));
+        for (int started = 1; started < threads_; ++started) {
+            try {
+                helpers.emplace_back(helper);
+            } catch (const std::system_error&) {
+                // Fewer threads share the parts and bands; the picture stays the same.
+                for (int missing = started; missing < threads_; ++missing)
+                    sync.arrive_and_drop();
+                break;
+            }
+        }
+        for (int current = 0;; current ^= 1) {
+            Batch& batch = batches_[current];
+            Batch& next = batches_[current ^ 1];
+            computeAll(batch);
+            sync.arrive_and_wait();
+            if (stop)
+                break;
+            onCallingThread([&] {
+                next.clear();
+                nextPart_ = 0;
+                if (prepared_ < total_ && !batch.scratchFailure) {
+                    try {
+                        prepare(next);
+                    } catch (...) { // the helpers will compute it: leave it whole
+                        next.clear();
+                        throw;
+                    }
+                }
+            });
+            drawAll(batch);
+            sync.arrive_and_wait();
+            onCallingThread([&] {
+                nextBand_ = 0;
+                stop = stop || !settle(batch);
+            });
+        }
+    }
+    if (thrown)
+        std::rethrow_exception(thrown);
+    if (error_)
+        raise(*error_);
+}
+
+// The batch's scratches from their numbers, read ahead.
+void BatchDrawing::prepare(Batch& batch) {
+    while (prepared_ < total_ && batch.scratches.size() < kBatchScratches &&
+           batch.starts.back() < kBatchSegments) {
+        std::int64_t numbers = 0;
+        const auto next = [&] {
+            ++numbers;
+            return ahead_.next();
+        };
+        try {
+            const Scratch scratch = makeScratch(next, scratchRules_);
+            batch.starts.push_back(batch.starts.back() +
+                                   static_cast<std::size_t>(std::max<int>(0, scratch.n)));
+            batch.scratches.push_back(scratch);
+        } catch (const RuntimeError& e) {
+            batch.scratchFailure = ScratchFailure{numbers, e.kind()};
+            break;
+        }
+        ++prepared_;
+    }
+    batch.segments.resize(batch.starts.back());
+}
+
+// The segments of the scratches of one part, split by segments at scratch
+// boundaries; stops at the part's first failure.
+void BatchDrawing::compute(Batch& batch, int part) {
+    const auto boundary = [&](int p) {
+        if (p == parts_)
+            return batch.scratches.size();
+        const std::size_t target =
+            batch.starts.back() * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts_);
+        return static_cast<std::size_t>(
+            std::lower_bound(batch.starts.begin(), batch.starts.end() - 1, target) -
+            batch.starts.begin());
+    };
+    SegmentFailure& failure = batch.failures[part];
+    const std::size_t end = boundary(part + 1);
+    for (std::size_t i = boundary(part); i < end; ++i) {
+        ScratchWalk walk(batch.scratches[i], segmentRules_);
+        std::size_t k = batch.starts[i];
+        Colour colour = 0;
+        bool coloured = false;
+        try {
+            for (; k < batch.starts[i + 1]; ++k) {
+                coloured = false;
+                colour = walk.colour();
+                coloured = true;
+                batch.segments[k] = walk.line(colour);
+            }
+        } catch (const RuntimeError& e) {
+            failure.at = k;
+            failure.kind = e.kind();
+            if (coloured)
+                failure.colour = colour;
+            return;
+        }
+    }
+}
+
+// Every line of the batch up to the first failure, in one band of rows.
+void BatchDrawing::draw(const Batch& batch, int band) const {
+    const auto row = [&](int b) {
+        return static_cast<int>(static_cast<std::int64_t>(f1_.heightPixels()) * b / threads_);
+    };
+    f1_.drawBand({batch.segments.data(), batch.drawable()}, {row(band), row(band + 1)});
+}
+
+// After a batch was drawn: the canvas's state, the stream's position and the
+// report; false when the drawing ends.
+bool BatchDrawing::settle(const Batch& batch) {
+    const std::size_t drawn = batch.drawable();
+    if (drawn > 0)
+        f1_.bandsDrawn(batch.segments[drawn - 1]);
+    const std::size_t failedAt = batch.firstFailure();
+    if (failedAt != kNone) {
+        const auto& failure =
+            *std::find_if(batch.failures.begin(), batch.failures.end(),
+                          [&](const SegmentFailure& f) { return f.at == failedAt; });
+        if (failure.colour)
+            f1_.setForeColor(*failure.colour);
+        // The scratches that took their numbers: up to the failing one, the
+        // last whose first segment is not after the failure.
+        const auto taken =
+            std::upper_bound(batch.starts.begin(), batch.starts.end() - 1, failedAt) -
+            batch.starts.begin();
+        moveOn(kNumbersPerScratch * taken);
+        error_ = failure.kind;
+        return false;
+    }
+    const auto scratches = static_cast<std::int64_t>(batch.scratches.size());
+    moveOn(kNumbersPerScratch * scratches);
+    done_ += scratches;
+    if (batch.scratchFailure) {
+        moveOn(batch.scratchFailure->numbers);
+        error_ = batch.scratchFailure->kind;
+        return false;
+    }
+    if (settings_.progress)
+        settings_.progress(done_, total_);
+    return done_ < total_;
+}
+
+void BatchDrawing::moveOn(std::int64_t numbers) {
+    for (std::int64_t i = 0; i < numbers; ++i)
+        random_.next();
+}
+
+} // namespace
+
+void drawInBatches(RasterCanvas& f1, RandomSource& random, RandomSource& ahead,
+                   const ScratchRules& scratchRules, const SegmentRules& segmentRules,
+                   std::int64_t lines, const DrawSettings& settings) {
+    BatchDrawing(f1, random, ahead, scratchRules, segmentRules, lines, settings).run();
+}
+
+} // namespace vorlane::sim

@@ -1,0 +1,25 @@
+#pragma once
+
+// The scratches of "draw rings" in batches on a raster canvas, on as many
+// threads as the settings ask: the calling thread draws each batch's random
+// numbers, all threads compute the segments of whole scratches, then each
+// thread draws every line of the batch, in order, into its own band of rows.
+
+#include "random.h"
+#include "raster.h"
+#include "rings.h"
+#include "scratch.h"
+
+#include <cstdint>
+
+namespace vorlane::sim {
+
+// Draws `lines` scratches as the drawing one by one would. The numbers come
+// from `ahead`, a copy of `random`, read ahead by up to a batch; `random` is
+// moved on by exactly the numbers that the drawing one by one takes, up to
+// and including the step that fails.
+void drawInBatches(RasterCanvas& f1, RandomSource& random, RandomSource& ahead,
+                   const ScratchRules& scratchRules, const SegmentRules& segmentRules,
+                   std::int64_t lines, const DrawSettings& settings);
+
+} // namespace vorlane::sim
