@@ -43,9 +43,19 @@ bool clip(Segment& s, double xMin, double yMin, double xMax, double yMax) {
     };
     unsigned c0 = code(s.x0, s.y0);
     unsigned c1 = code(s.x1, s.y1);
-    while (c0 | c1) {
+    // Four cuts reach the box. Near a corner rounding can leave a cut end a
+    // hair beyond the other edge, and the cuts could go round that corner for
+    // ever: after a few more the end lies within rounding of the corner, and
+    // is held to the box.
+    constexpr int kMaxCuts = 16;
+    for (int cuts = 0; c0 | c1; ++cuts) {
         if (c0 & c1)
             return false;
+        if (cuts == kMaxCuts) {
+            s = {std::clamp(s.x0, xMin, xMax), std::clamp(s.y0, yMin, yMax),
+                 std::clamp(s.x1, xMin, xMax), std::clamp(s.y1, yMin, yMax)};
+            return true;
+        }
         const bool first = c0 != 0;
         const unsigned c = first ? c0 : c1;
         double x, y;

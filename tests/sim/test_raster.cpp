@@ -217,6 +217,22 @@ private slots:
             QCOMPARE(c.pixel(x, 22), kRed);
     }
 
+    // Cut at the corner of the box it is cut to, a line's end can land a
+    // rounding beyond the other edge; the cuts once went round that corner
+    // for ever. A line along the diagonal through the corner, thin and wide.
+    void linesThroughACornerOfTheCutAreDrawn() {
+        for (const std::int16_t width : {std::int16_t{1}, std::int16_t{3}}) {
+            BufferCanvas c(10, 10);
+            c.scale(0.0f, 0.0f, 3.0f, 3.0f); // 10/3 pixels a unit: ends off the pixel grid
+            c.setForeColor(255);
+            c.setDrawWidth(width);
+            c.line(1.0f, 1.0f, -9.0f, -9.0f);
+            for (int k = 0; k <= 3; ++k)
+                QCOMPARE(c.pixel(k, k), kRed);
+            QCOMPARE(c.pixel(5, 5), kWhitePixel);
+        }
+    }
+
     void refusesValuesItCannotTake() {
         BufferCanvas c(4, 4);
         QCOMPARE(errorOf([&] { c.setDrawWidth(0); }), ErrorKind::InvalidPropertyValue);
