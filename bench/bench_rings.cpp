@@ -22,7 +22,7 @@ using namespace vorlane::sim;
 namespace {
 
 // The main window's outer size that fits the canvas to 1600 x 1000 pixels.
-constexpr WindowSize kMain{1000 * 15 + 500, 1600 * 15 + 200};
+constexpr WindowSize kMain = mainWindowFor(1600, 1000);
 constexpr std::int64_t kDefaultScratches = 750;
 
 // The default values' segments from the program's stream, drawn nowhere.

@@ -45,17 +45,9 @@ std::optional<QString> whyUnwritable(const QString& fileName) {
 
 } // namespace
 
-sim::WindowSize mainWindowFor(int widthPixels, int heightPixels) {
-    // "draw rings" makes the canvas 500 twips less high and 200 twips less
-    // wide than main.
-    const float twips = sim::BufferCanvas::kTwipsPerPixel;
-    return {static_cast<float>(heightPixels) * twips + 500.0f,
-            static_cast<float>(widthPixels) * twips + 200.0f};
-}
-
 void drawPicture(const sim::RingFields& fields, int number, int threads, sim::BufferCanvas& canvas,
                  const Progress& progress) {
-    const sim::WindowSize main = mainWindowFor(canvas.widthPixels(), canvas.heightPixels());
+    const sim::WindowSize main = sim::mainWindowFor(canvas.widthPixels(), canvas.heightPixels());
     sim::Mt19937Source random;
     for (int picture = 1; picture <= number; ++picture) {
         sim::DrawSettings settings;

@@ -19,10 +19,6 @@ namespace vorlane::render {
 // The ways the renderer ends.
 enum ExitStatus { kWritten = 0, kDrawingFailed = 1, kRefused = 2 };
 
-// The outer size of Vorlane's main window, in twips, for which "draw rings"
-// fits the canvas to that many pixels at 15 twips a pixel.
-sim::WindowSize mainWindowFor(int widthPixels, int heightPixels);
-
 // Told how many scratches of which picture are done.
 using Progress = std::function<void(int picture, std::int64_t done, std::int64_t total)>;
 

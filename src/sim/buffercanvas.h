@@ -4,6 +4,7 @@
 // for drawing without a window, in tests, benchmarks and batch rendering.
 
 #include "raster.h"
+#include "rings.h"
 
 #include <cstdint>
 #include <vector>
@@ -38,5 +39,13 @@ private:
 // Twips as whole pixels, for a size that the canvas takes: a negative,
 // non-finite or unreasonably large size is an invalid property value.
 int pixelsForTwips(float twips, double twipsPerPixel);
+
+// The outer size of the main window for which "draw rings" fits the canvas to
+// this many pixels at 15 twips a pixel: it makes the canvas 500 twips less
+// high and 200 twips less wide than main.
+constexpr WindowSize mainWindowFor(int widthPixels, int heightPixels) {
+    return {static_cast<float>(heightPixels) * BufferCanvas::kTwipsPerPixel + 500.0f,
+            static_cast<float>(widthPixels) * BufferCanvas::kTwipsPerPixel + 200.0f};
+}
 
 } // namespace vorlane::sim

@@ -39,7 +39,7 @@ private:
 };
 
 // A main window whose canvas comes out 400 by 300 pixels at 15 twips a pixel.
-constexpr sim::WindowSize kMain{300.0f * 15.0f + 500.0f, 400.0f * 15.0f + 200.0f};
+constexpr sim::WindowSize kMain = sim::mainWindowFor(400, 300);
 
 } // namespace
 

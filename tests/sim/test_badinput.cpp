@@ -54,7 +54,7 @@ std::string RingFields::*fieldCaptioned(const QString& caption) {
 
 // A main window whose canvas comes out 400 by 300 pixels; the canvas starts
 // 10 by 10 and white.
-constexpr WindowSize kMain{300.0f * 15.0f + 500.0f, 400.0f * 15.0f + 200.0f};
+constexpr WindowSize kMain = mainWindowFor(400, 300);
 const std::uint32_t kWhite = toPixel(vorlane::sim::kWhite);
 const std::uint32_t kBlack = toPixel(0);
 const std::uint32_t kYellowPixel = toPixel(kYellow);

@@ -73,8 +73,7 @@ struct Outcome {
 
 Outcome draw(const RingFields& fields, int width, int height, RandomSource& random,
              std::optional<int> threads) {
-    const WindowSize main{static_cast<float>(height) * 15.0f + 500.0f,
-                          static_cast<float>(width) * 15.0f + 200.0f};
+    const WindowSize main = mainWindowFor(width, height);
     BufferCanvas canvas(1, 1);
     ForwardingCanvas oneByOne(canvas);
     Outcome outcome;
