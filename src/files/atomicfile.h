@@ -4,13 +4,54 @@
 #include <QString>
 
 #include <optional>
+#include <sys/stat.h>
 
 namespace vorlane::files {
 
-// Writes the content to a temporary file beside the target and renames it
-// over the target only once it is complete, so that a failed write leaves
-// neither a partial file nor a damaged earlier one. A relative name is taken
-// in the current directory. Gives the reason when the file was not written.
-std::optional<QString> saveAtomically(const QString& fileName, const QByteArray& content);
+// A file replaced whole: the content goes to a temporary file beside the
+// target, which is renamed over the target only once it is complete and
+// synced, so that a failed save leaves neither a partial file nor a damaged
+// earlier one. Names are bytes, used exactly as given; a relative name is
+// taken in the current directory, and links are followed to the file they
+// lead to. Only a regular file is ever replaced, with its owner, group and
+// mode. Each step gives the reason when it fails; a file not committed is
+// removed.
+class AtomicFile {
+public:
+    explicit AtomicFile(QByteArray fileName);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Everything that can be known before the content exists: the target is
+    // no regular file, the name is too long, the folder cannot be written.
+    std::optional<QString> open();
+    // All of the content, pushed to the disk.
+    std::optional<QString> write(const QByteArray& content);
+    // Puts the file in the target's place and syncs the folder.
+    std::optional<QString> commit();
+
+private:
+    std::optional<QString> syncFolder();
+
+    QByteArray given_;
+    QByteArray target_;    // the name given, links followed
+    QByteArray temporary_; // the temporary file's name, while it has one
+    int fd_ = -1;
+    std::optional<struct stat> earlier_; // the file replaced
+};
+
+// A file name for a message: UTF-8 as it is, control characters and bytes
+// that are not UTF-8 escaped.
+QString shownName(const QByteArray& name);
+
+// Opens, writes and commits in one go.
+std::optional<QString> saveAtomically(const QByteArray& fileName, const QByteArray& content);
+
+// Removes the temporary file of a save in progress, if there is one; safe in
+// a signal handler. SIGINT, SIGTERM and SIGHUP are held while the temporary
+// file comes and goes, so that a handler that calls this and ends the
+// process leaves nothing behind.
+void removeTemporaryFile() noexcept;
 
 } // namespace vorlane::files

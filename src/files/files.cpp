@@ -4,8 +4,13 @@
 #include "imagefile.h"
 #include "parameterfile.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <unistd.h>
 
 namespace vorlane::files {
 
@@ -61,6 +66,45 @@ QString missingFiles(const QString& picked, const QString& withExtension) {
     return QStringLiteral("the file does not exist, nor does \"%1\"").arg(withExtension);
 }
 
+// The part of the chosen path that the dialog could not give as it is on
+// disk: a name whose bytes are not UTF-8 reaches the program with U+FFFD in
+// their place and would name another file. Only such parts are looked up.
+std::optional<QByteArray> namePassedOnWrongly(const QString& path) {
+    QByteArray folder = "/";
+    for (const QString& part : path.split(u'/', Qt::SkipEmptyParts)) {
+        const QByteArray bytes = QFile::encodeName(part);
+        if (part.contains(QChar::ReplacementCharacter)) {
+            DIR* entries = ::opendir(folder.constData());
+            for (const dirent* entry; entries && (entry = ::readdir(entries));) {
+                if (QFile::decodeName(entry->d_name) == part && bytes != entry->d_name) {
+                    const QByteArray found = folder + entry->d_name;
+                    ::closedir(entries);
+                    return found;
+                }
+            }
+            if (entries)
+                ::closedir(entries);
+        }
+        folder += bytes + '/';
+    }
+    return std::nullopt;
+}
+
+// Makes the chosen file's folder the current directory; why it cannot be
+// used, if it cannot.
+std::optional<QString> enterFolderOf(const QString& path) {
+    if (const std::optional<QByteArray> name = namePassedOnWrongly(path))
+        return QStringLiteral("The name \"%1\" is not UTF-8 text and cannot be used; rename it")
+            .arg(shownName(*name));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (::chdir(QFile::encodeName(folder).constData()) == 0)
+        return std::nullopt;
+    if (errno == ENOENT)
+        return QStringLiteral("The folder \"%1\" does not exist").arg(folder);
+    return QStringLiteral("The folder \"%1\" cannot be entered: %2")
+        .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+}
+
 // True when a file was chosen.
 bool chooseFileFor(Files& files, const Command& command) {
     files.cancelflag = 0;
@@ -86,11 +130,10 @@ void Files::apidialogbox(const QString& mode, const QString& title, const QStrin
 
     // dlgfile is used in the current directory, so a folder that cannot be
     // entered counts as no file chosen rather than sending it elsewhere.
-    const QString folder = path ? QFileInfo(*path).absolutePath() : QString();
-    if (!path || !QDir::setCurrent(folder)) {
-        dialogs_.inform(title, path && !QFileInfo::exists(folder)
-                                   ? QStringLiteral("The folder \"%1\" does not exist").arg(folder)
-                                   : QStringLiteral("No file was selected"));
+    const std::optional<QString> problem =
+        path ? enterFolderOf(*path) : QStringLiteral("No file was selected");
+    if (problem) {
+        dialogs_.inform(title, *problem);
         cancelflag = 1;
         return;
     }
@@ -102,13 +145,16 @@ void Files::saveChosenFile(const QString& title, const QByteArray& content) {
     // The save dialog asked about the name it was given; an existing file
     // that became the target only through the clean-up or the default
     // extension has not been asked about yet.
-    if (dlgfile != confirmedName_ && QFileInfo::exists(dlgfile)) {
+    // What cannot be replaced is refused before the question.
+    AtomicFile file(QFile::encodeName(dlgfile));
+    std::optional<QString> reason = file.open();
+    if (!reason && dlgfile != confirmedName_ && QFileInfo::exists(dlgfile)) {
         const QString question =
             QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(dlgfile);
         if (!dialogs_.confirm(title, question))
             return;
     }
-    if (const std::optional<QString> reason = saveAtomically(dlgfile, content))
+    if (reason || (reason = file.write(content)) || (reason = file.commit()))
         reportNotSaved(title, *reason);
 }
 

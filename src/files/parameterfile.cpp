@@ -3,7 +3,6 @@
 #include "sim/rings.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -74,14 +73,14 @@ QString notRegular() {
 
 // The file's bytes, at most kMaxBytes + 1 of them so that an over-long file
 // shows without trusting the size that the file system reports; or why not.
-std::variant<QByteArray, QString> bytesOf(const QString& fileName) {
+std::variant<QByteArray, QString> bytesOf(const QByteArray& fileName) {
     // A FIFO or a device could block for ever or never end: such a file is
     // refused before opening, and again after in case one took the name
     // meanwhile; O_NONBLOCK keeps that opening itself from waiting.
-    if (const QFileInfo info(fileName); info.exists() && !info.isFile())
+    struct stat status {};
+    if (::stat(fileName.constData(), &status) == 0 && !S_ISREG(status.st_mode))
         return notRegular();
-    const int fd =
-        ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(fileName.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     QFile file;
@@ -89,7 +88,6 @@ std::variant<QByteArray, QString> bytesOf(const QString& fileName) {
         ::close(fd);
         return file.errorString();
     }
-    struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
         return notRegular();
     QByteArray bytes = file.read(kMaxBytes + 1);
@@ -118,6 +116,10 @@ QByteArray encode(const ParameterFields& fields) {
 }
 
 Contents read(const QString& fileName) {
+    return read(QFile::encodeName(fileName));
+}
+
+Contents read(const QByteArray& fileName) {
     const std::variant<QByteArray, QString> loaded = bytesOf(fileName);
     if (const QString* problem = std::get_if<QString>(&loaded))
         return failure(*problem);

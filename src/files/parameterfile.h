@@ -46,6 +46,8 @@ struct Contents {
 // Reads and checks the whole file; a relative name is taken in the current
 // directory. Anything but a regular file is refused without waiting on it.
 Contents read(const QString& fileName);
+// The same for a name given as bytes, used exactly as they are.
+Contents read(const QByteArray& fileName);
 
 } // namespace parameterfile
 } // namespace vorlane::files

@@ -6,17 +6,28 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 int main(int argc, char* argv[]) {
     using namespace vorlane::render;
     const QCoreApplication app(argc, argv);
     const int processors = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const CommandLine line = parseCommandLine(QCoreApplication::arguments(), processors);
+    // One character a byte, so that file names keep their bytes.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLatin1(argv[i]);
+    const CommandLine line = parseCommandLine(arguments, processors);
     switch (line.action) {
     case CommandLine::Action::Help:
-        std::fputs(qUtf8Printable(line.message), stdout);
+        // A full disk or a closed output must not pass for help shown.
+        if (std::fputs(qUtf8Printable(line.message), stdout) < 0 || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "vorlane-render: cannot write the help: %s\n",
+                         std::strerror(errno));
+            return kRefused;
+        }
         return kWritten;
     case CommandLine::Action::Refuse:
         std::fprintf(stderr, "vorlane-render: %s\nTry \"vorlane-render --help\".\n",

@@ -1,9 +1,11 @@
 #include "options.h"
 
+#include "files/atomicfile.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QRegularExpression>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -25,20 +27,36 @@ const QString kDescription =
                    "pixels on a 96-dpi screen.\n"
                    "\n"
                    "Exit status: 0 when the picture was written, 1 when the drawing stopped with\n"
-                   "a run-time error, 2 for a bad option or value, a bad parameter file or an\n"
-                   "output that cannot be written. Nothing is written unless the status is 0.");
+                   "a run-time error, 2 for a bad option or value, a bad parameter file, an\n"
+                   "output that cannot be written or too little memory, 128+N when signal N\n"
+                   "(SIGINT, SIGTERM, SIGHUP) ended it. Nothing is written unless the status is 0.");
 
 CommandLine refusal(const QString& message) {
     return {CommandLine::Action::Refuse, {}, message};
 }
 
-// A whole number from least to most, or nothing.
+// An argument's text for a message.
+QString shown(const QString& argument) {
+    return files::shownName(argument.toLatin1());
+}
+
+// A whole number in plain ASCII digits from least to most, or nothing.
 std::optional<int> wholeNumber(const QString& text, int least, int most) {
+    const bool digits = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= u'0' && c <= u'9';
+    });
     bool ok = false;
-    const int value = text.toInt(&ok);
+    const int value = digits ? text.toInt(&ok) : 0;
     if (!ok || value < least || value > most)
         return std::nullopt;
     return value;
+}
+
+// How often the option is on the command line, under any of its names.
+qsizetype givenTimes(const QCommandLineParser& parser, const QCommandLineOption& option) {
+    const QStringList given = parser.optionNames();
+    return std::count_if(given.begin(), given.end(),
+                         [&option](const QString& name) { return option.names().contains(name); });
 }
 
 const char* formatOfExtension(const QString& fileName) {
@@ -82,7 +100,9 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
     const QCommandLineOption output(
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("The image file to write, required: a 24-bit BMP for .bmp, a PNG for "
-                       ".png. It appears only once it is complete."),
+                       ".png. It appears only once it is complete; only a regular file is "
+                       "replaced, and it keeps its owner, group and mode. A BMP holds less than "
+                       "2 GiB of pixel data (at most 32767x21845); write larger pictures as .png."),
         QStringLiteral("OUT"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows this help."));
@@ -91,7 +111,7 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
     parser.setApplicationDescription(kDescription);
     parser.addOptions({params, size, picture, threads, quiet, output, help});
     if (!parser.parse(arguments))
-        return refusal(parser.errorText());
+        return refusal(shown(parser.errorText()));
     if (parser.isSet(help)) {
         // Qt's usage line names the program by its path and hides the required -o.
         const QString text = parser.helpText();
@@ -100,23 +120,28 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
     }
     if (!parser.positionalArguments().isEmpty())
         return refusal(QStringLiteral("unexpected argument \"%1\"")
-                           .arg(parser.positionalArguments().constFirst()));
+                           .arg(shown(parser.positionalArguments().constFirst())));
+    // A second value would silently win over the first.
+    for (const QCommandLineOption& option : {params, size, picture, threads, quiet, output})
+        if (givenTimes(parser, option) > 1)
+            return refusal(QStringLiteral("--%1 is given more than once").arg(option.names().last()));
 
     Options options;
-    options.params = parser.value(params);
+    options.params = parser.value(params).toLatin1();
+    if (parser.isSet(params) && options.params.isEmpty())
+        return refusal(QStringLiteral("--params wants a file name, not an empty text"));
     options.quiet = parser.isSet(quiet);
     options.threads = defaultThreads;
 
     if (parser.isSet(size)) {
-        static const QRegularExpression pattern(QStringLiteral("^(\\d+)x(\\d+)$"));
-        const QRegularExpressionMatch match = pattern.match(parser.value(size));
-        const auto width = wholeNumber(match.captured(1), 1, kMostPixels);
-        const auto height = wholeNumber(match.captured(2), 1, kMostPixels);
-        if (!match.hasMatch() || !width || !height)
+        const QStringList sides = parser.value(size).split(u'x');
+        const auto width = wholeNumber(sides.value(0), 1, kMostPixels);
+        const auto height = wholeNumber(sides.value(1), 1, kMostPixels);
+        if (sides.size() != 2 || !width || !height)
             return refusal(QStringLiteral("--size wants WIDTHxHEIGHT, each from 1 to %1 pixels, "
                                           "not \"%2\"")
                                .arg(kMostPixels)
-                               .arg(parser.value(size)));
+                               .arg(shown(parser.value(size))));
         options.width = *width;
         options.height = *height;
     }
@@ -124,7 +149,7 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
         const auto k = wholeNumber(parser.value(picture), 1, std::numeric_limits<int>::max());
         if (!k)
             return refusal(QStringLiteral("--picture wants a whole number from 1, not \"%1\"")
-                               .arg(parser.value(picture)));
+                               .arg(shown(parser.value(picture))));
         options.picture = *k;
     }
     if (parser.isSet(threads)) {
@@ -132,17 +157,17 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
         if (!n)
             return refusal(QStringLiteral("--threads wants a whole number from 1 to %1, not \"%2\"")
                                .arg(kMostThreads)
-                               .arg(parser.value(threads)));
+                               .arg(shown(parser.value(threads))));
         options.threads = *n;
     }
 
     if (!parser.isSet(output))
         return refusal(QStringLiteral("no output file: give one with -o OUT.bmp or -o OUT.png"));
-    options.output = parser.value(output);
-    options.format = formatOfExtension(options.output);
+    options.output = parser.value(output).toLatin1();
+    options.format = formatOfExtension(parser.value(output));
     if (!options.format)
-        return refusal(
-            QStringLiteral("the output \"%1\" must end in .bmp or .png").arg(options.output));
+        return refusal(QStringLiteral("the output \"%1\" must end in .bmp or .png")
+                           .arg(shown(parser.value(output))));
     return {CommandLine::Action::Render, options, {}};
 }
 

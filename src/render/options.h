@@ -2,19 +2,20 @@
 
 // The renderer's command line.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 namespace vorlane::render {
 
 struct Options {
-    QString params; // empty: the panel's defaults
+    QByteArray params; // a file name's bytes; empty: the panel's defaults
     int width = 1600;
     int height = 1000;
     int picture = 1;
     int threads = 1;
     bool quiet = false;
-    QString output;
+    QByteArray output; // a file name's bytes
     const char* format = "BMP"; // "BMP" or "PNG", after the output's extension
 };
 
@@ -27,7 +28,9 @@ struct CommandLine {
     QString message; // the help text, or what is wrong
 };
 
-// arguments[0] is the program's name; defaultThreads is the number of threads
+// arguments[0] is the program's name. Each argument holds its bytes as
+// Latin-1 characters, one a byte, so that file names keep their bytes
+// exactly whatever they are. defaultThreads is the number of threads
 // when --threads is not given.
 CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads);
 

@@ -36,8 +36,10 @@ void ProgressMeter::update(int picture, int pictures, std::int64_t done, std::in
         picture_ = picture;
     }
     const auto now = clock_();
-    // The end of a picture is always shown, so the line never stops short of it.
-    const bool refreshDue = !showing_ || now - shown_ >= kRefresh || done >= total;
+    // The end of the last picture is always shown, so the line never stops
+    // short of it; the ends of the others come too often with small ones.
+    const bool refreshDue =
+        !showing_ || now - shown_ >= kRefresh || (picture == pictures && done >= total);
     if (now - start_ < kQuietStart || !refreshDue)
         return;
     const double all = static_cast<double>(std::max<std::int64_t>(total, 1)) * pictures;

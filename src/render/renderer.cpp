@@ -5,8 +5,7 @@
 #include "files/parameterfile.h"
 #include "progress.h"
 
-#include <QSaveFile>
-
+#include <csignal>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -21,7 +20,7 @@ void complain(const QString& message) {
 }
 
 // The fields from a parameter file, or why it cannot be used.
-std::optional<sim::RingFields> fieldsOf(const QString& fileName, QString& problem) {
+std::optional<sim::RingFields> fieldsOf(const QByteArray& fileName, QString& problem) {
     const files::parameterfile::Contents contents = files::parameterfile::read(fileName);
     if (!contents.problem.isEmpty()) {
         problem = contents.problem;
@@ -33,14 +32,37 @@ std::optional<sim::RingFields> fieldsOf(const QString& fileName, QString& proble
     return fields;
 }
 
-// Why the file could not be written, found before a long drawing rather than
-// after it. The probe leaves nothing behind.
-std::optional<QString> whyUnwritable(const QString& fileName) {
-    QSaveFile probe(fileName);
-    if (!probe.open(QIODevice::WriteOnly))
-        return probe.errorString();
-    probe.cancelWriting();
-    return std::nullopt;
+// Why a picture of this size cannot be written in this format, found before
+// the drawing rather than after it.
+std::optional<QString> whyNotInFormat(const Options& options) {
+    const qint64 bytes = files::bmpPixelBytes(options.width, options.height);
+    if (qstrcmp(options.format, "BMP") != 0 || bytes <= files::kMostBmpPixelBytes)
+        return std::nullopt;
+    return QStringLiteral("a 24-bit BMP of %1x%2 pixels would hold %3 bytes of pixel data, but a "
+                          "BMP holds less than 2 GiB (at most %4 bytes); write it as .png instead")
+        .arg(options.width)
+        .arg(options.height)
+        .arg(bytes)
+        .arg(files::kMostBmpPixelBytes);
+}
+
+// A signal ends the renderer without leaving the temporary file behind.
+void endOnSignal(int signal) {
+    files::removeTemporaryFile();
+    ::_exit(128 + signal);
+}
+
+void endOnSignals() {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        // A signal ignored from the start, e.g. SIGHUP under nohup, stays so.
+        if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_IGN)
+            continue;
+        action.sa_handler = endOnSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0;
+        ::sigaction(signal, &action, nullptr);
+    }
 }
 
 } // namespace
@@ -72,21 +94,28 @@ QImage imageOf(const sim::BufferCanvas& canvas) {
 }
 
 ExitStatus run(const Options& options) {
+    endOnSignals();
     sim::RingFields fields;
     if (!options.params.isEmpty()) {
         QString problem;
         const std::optional<sim::RingFields> read = fieldsOf(options.params, problem);
         if (!read) {
             complain(QStringLiteral("cannot use the parameter file \"%1\": %2")
-                         .arg(options.params, problem));
+                         .arg(files::shownName(options.params), problem));
             return kRefused;
         }
         fields = *read;
     }
-    if (const std::optional<QString> reason = whyUnwritable(options.output)) {
-        complain(QStringLiteral("cannot write \"%1\": %2").arg(options.output, *reason));
+    const auto cannotWrite = [&options](const QString& reason) {
+        complain(QStringLiteral("cannot write \"%1\": %2").arg(files::shownName(options.output), reason));
         return kRefused;
-    }
+    };
+    if (const std::optional<QString> reason = whyNotInFormat(options))
+        return cannotWrite(*reason);
+    // Opened before the drawing, so that every refusal comes before it.
+    files::AtomicFile file(options.output);
+    if (const std::optional<QString> reason = file.open())
+        return cannotWrite(*reason);
 
     ProgressMeter meter;
     Progress progress;
@@ -94,11 +123,13 @@ ExitStatus run(const Options& options) {
         progress = [&meter, &options](int picture, std::int64_t done, std::int64_t total) {
             meter.update(picture, options.picture, done, total);
         };
+    const char* step = "draw";
     QByteArray content;
     try {
         sim::BufferCanvas canvas(options.width, options.height);
         drawPicture(fields, options.picture, options.threads, canvas, progress);
         meter.finish();
+        step = "encode";
         content = files::imageFileContent(imageOf(canvas), options.format);
     } catch (const sim::RuntimeError& error) {
         meter.finish();
@@ -106,21 +137,18 @@ ExitStatus run(const Options& options) {
         return kDrawingFailed;
     } catch (const std::bad_alloc&) {
         meter.finish();
-        complain(QStringLiteral("not enough memory for a picture of %1x%2 pixels")
+        complain(QStringLiteral("not enough memory to %1 a picture of %2x%3 pixels")
+                     .arg(QLatin1String(step))
                      .arg(options.width)
                      .arg(options.height));
-        return kDrawingFailed;
+        return kRefused;
     }
 
-    if (content.isEmpty()) {
-        complain(QStringLiteral("cannot make a %1 image of the picture")
-                     .arg(QLatin1String(options.format)));
-        return kRefused;
-    }
-    if (const std::optional<QString> reason = files::saveAtomically(options.output, content)) {
-        complain(QStringLiteral("cannot write \"%1\": %2").arg(options.output, *reason));
-        return kRefused;
-    }
+    if (content.isEmpty())
+        return cannotWrite(QStringLiteral("cannot make a %1 image of the picture")
+                               .arg(QLatin1String(options.format)));
+    if (std::optional<QString> reason = file.write(content); reason || (reason = file.commit()))
+        return cannotWrite(*reason);
     return kWritten;
 }
 

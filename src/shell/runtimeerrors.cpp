@@ -5,6 +5,8 @@
 #include <QMessageBox>
 
 #include <exception>
+#include <new>
+#include <string>
 
 namespace vorlane::shell {
 
@@ -23,9 +25,15 @@ void runHandler(QWidget& owner, const std::function<void()>& handler) {
         handler();
     } catch (const sim::RuntimeError& error) {
         report(owner, sim::errorMessage(error));
+    } catch (const std::bad_alloc&) {
+        // E.g. the memory for a huge canvas.
+        report(owner, "Not enough memory: the command stopped.");
     } catch (const std::exception& error) {
-        // Anything else that ends a handler, e.g. memory for a huge picture.
-        report(owner, sim::errorMessage(error.what()));
+        // A fault of the program itself; like a run-time error it ends only
+        // the command.
+        report(owner, std::string("Internal error: ") + error.what() + "\nThe command stopped.");
+    } catch (...) {
+        report(owner, "Internal error\nThe command stopped.");
     }
 }
 

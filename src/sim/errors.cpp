@@ -1,5 +1,6 @@
 #include "errors.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace vorlane::sim {
@@ -40,10 +41,45 @@ std::string joined(std::initializer_list<std::string_view> parts) {
     return text;
 }
 
-// A field holds up to 32767 characters; a message shows the start of a long text.
+// The length of the UTF-8 sequence that starts the text, or 0 when it
+// starts with a byte that begins no valid sequence.
+std::size_t sequenceLength(std::string_view text) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    if (lead < 0x80)
+        length = 1;
+    else if (lead >= 0xc2 && lead < 0xf5)
+        length = lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+    if (length == 0 || length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((byte(i) & 0xc0) != 0x80)
+            return 0;
+    // Overlong forms, surrogates and values past U+10FFFF.
+    const unsigned char second = length > 1 ? byte(1) : 0;
+    if ((lead == 0xe0 && second < 0xa0) || (lead == 0xed && second >= 0xa0) ||
+        (lead == 0xf0 && second < 0x90) || (lead == 0xf4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+std::string hexEscape(unsigned value, int digits, char kind) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string escape{'\\', kind};
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        escape += kHex[(value >> shift) & 0xfu];
+    return escape;
+}
+
+// A field holds up to 32767 characters; a message shows the first 40 of a
+// longer text, then "...".
 std::string shown(std::string_view text) {
     constexpr std::size_t kLongest = 40;
-    return text.size() <= kLongest ? std::string(text) : joined({text.substr(0, kLongest), "..."});
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < text.size() && characters < kLongest; ++characters)
+        end += std::max<std::size_t>(sequenceLength(text.substr(end)), 1);
+    return end == text.size() ? printable(text) : joined({printable(text.substr(0, end)), "..."});
 }
 
 // A number as the user typed it, without the blanks around it.
@@ -60,6 +96,32 @@ std::string valueIn(std::string_view caption, std::string_view text) {
 }
 
 } // namespace
+
+std::string printable(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t length = sequenceLength(text);
+        const auto lead = static_cast<unsigned char>(text[0]);
+        const auto second = static_cast<unsigned char>(length > 1 ? text[1] : 0);
+        text.remove_prefix(std::max<std::size_t>(length, 1));
+        switch (lead) {
+        case 0: result += "\\0"; continue;
+        case '\n': result += "\\n"; continue;
+        case '\r': result += "\\r"; continue;
+        case '\t': result += "\\t"; continue;
+        case '\\': result += "\\\\"; continue;
+        default: break;
+        }
+        if (length == 0 || lead < 0x20 || lead == 0x7f)
+            result += hexEscape(lead, 2, 'x');
+        else if (lead == 0xc2 && second < 0xa0) // C1 controls, U+0080 to U+009F
+            result += hexEscape(second, 4, 'u');
+        else
+            result.append(text.data() - length, length);
+    }
+    return result;
+}
 
 std::string fieldProblem(ErrorKind kind, std::string_view caption, std::string_view text) {
     const std::string value = valueIn(caption, text);

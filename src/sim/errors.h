@@ -37,6 +37,11 @@ private:
 
 [[noreturn]] void raise(ErrorKind kind);
 
+// The text as a message shows it: UTF-8 as it is; control characters and
+// bytes that are not UTF-8 escaped as \0, \n, \r, \t, \x1b or \u0085, and a
+// backslash doubled, so that no text can act on a terminal or hide its end.
+std::string printable(std::string_view text);
+
 // The sentence for an error that the text of the field with this caption
 // caused, e.g. The text "abc" in "lines" is not a number.
 std::string fieldProblem(ErrorKind kind, std::string_view caption, std::string_view text);

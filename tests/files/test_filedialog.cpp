@@ -50,7 +50,8 @@ private slots:
         QTest::newRow("empty mode") << "" << std::optional<QString>() << 0 << none;
         QTest::newRow("folder gone") << "load" << std::optional<QString>("/nonexistent/vorlane/sky") << 1
                                      << "The folder \"/nonexistent/vorlane\" does not exist";
-        QTest::newRow("file as folder") << "save" << std::optional<QString>("/dev/null/sky") << 1 << none;
+        QTest::newRow("file as folder") << "save" << std::optional<QString>("/dev/null/sky") << 1
+                                        << "The folder \"/dev/null\" cannot be entered: Not a directory";
     }
     void noFileChosen() {
         QFETCH(QString, mode);

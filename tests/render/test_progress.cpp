@@ -1,6 +1,6 @@
 // The renderer's progress line: silent for short drawings, then the share of
-// all pictures done and the rate, a few times a second and at each picture's
-// end, and a line end only after a shown line.
+// all pictures done and the rate, at most a few times a second and at the
+// last picture's end, and a line end only after a shown line.
 
 #include "render/progress.h"
 
@@ -24,10 +24,14 @@ private slots:
         // 2 pictures and a quarter of 4 are done.
         QTest::newRow("third") << QList<int>{3000, 3, 1000}
                                << "\rpicture 3 of 4: 56% done, 3000 scratches/s\n";
-        QTest::newRow("too soon again, but a picture's end")
-            << QList<int>{2000, 1, 2400, 2100, 1, 3000, 2200, 1, 4000}
-            << "\rpicture 1 of 4: 15% done, 1200 scratches/s"
-               "\rpicture 1 of 4: 25% done, 1818 scratches/s\n";
+        // Only the last picture's end is shown however soon it comes.
+        QTest::newRow("too soon again, an earlier picture's end")
+            << QList<int>{2000, 1, 2400, 2100, 1, 4000, 2110, 2, 4000, 2120, 3, 4000}
+            << "\rpicture 1 of 4: 15% done, 1200 scratches/s\n";
+        QTest::newRow("too soon again, but the last picture's end")
+            << QList<int>{2000, 4, 2400, 2100, 4, 4000}
+            << "\rpicture 4 of 4: 90% done, 7200 scratches/s"
+               "\rpicture 4 of 4: 100% done, 7619 scratches/s\n";
     }
     void shown() {
         QFETCH(QList<int>, updates);
