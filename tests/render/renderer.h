@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <functional>
+
 namespace vorlane::test {
 
 struct Rendered {
@@ -13,10 +15,16 @@ struct Rendered {
     QString err;
 };
 
-inline Rendered runRenderer(const QStringList& arguments, const QString& folder) {
+// setUp may change the process before it starts (its environment, its
+// output); program runs in the renderer's place, e.g. a shell that starts it.
+inline Rendered runRenderer(const QStringList& arguments, const QString& folder,
+                            const std::function<void(QProcess&)>& setUp = {},
+                            const QString& program = QStringLiteral(VORLANE_RENDER)) {
     QProcess process;
     process.setWorkingDirectory(folder);
-    process.start(QStringLiteral(VORLANE_RENDER), arguments);
+    if (setUp)
+        setUp(process);
+    process.start(program, arguments);
     if (!process.waitForFinished(120'000) || process.exitStatus() != QProcess::NormalExit) {
         process.kill();
         QTest::qFail("vorlane-render did not end normally", __FILE__, __LINE__);

@@ -7,7 +7,13 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using vorlane::test::runRenderer;
 
@@ -39,6 +45,19 @@ const QHash<QString, QByteArray>& fixtures() {
         {"older.bmp", "an older picture"},
     };
     return files;
+}
+
+// Runs the renderer with the library that makes the faults named.
+std::function<void(QProcess&)> withFaults(const QString& faults) {
+    return [faults](QProcess& process) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", VORLANE_FAULTS_LIBRARY);
+        environment.insert("VORLANE_FAULTS", faults);
+        // The sanitizers' library wants to come first; this one must.
+        environment.insert("ASAN_OPTIONS",
+                           environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+        process.setProcessEnvironment(environment);
+    };
 }
 
 QByteArray contentsOf(const QString& path) {
@@ -82,15 +101,28 @@ private slots:
         refused("jpeg output", {"-o", "a.jpg"}, "must end in .bmp or .png");
         refused("output without extension", {"-o", "bmp"}, "must end in .bmp or .png");
         for (const char* size : {"0x10", "10x0", "10", "10x", "x10", "-5x10", "ax10", "10X10",
-                                 "32768x10", "10x32768", "10x10x10", " 10x10", ""})
+                                 "32768x10", "10x32768", "10x10x10", " 10x10", "", "800x500\n",
+                                 "+800x500", "\uff18\uff10x10"})
             refused(qPrintable(QStringLiteral("size \"%1\"").arg(size)),
                     {"--size", size, "-o", "a.bmp"}, "--size wants WIDTHxHEIGHT");
-        for (const char* threads : {"0", "-1", "two", "1025", "1.5", ""})
+        for (const char* threads : {"0", "-1", "two", "1025", "1.5", "", " 5", "\u0663"})
             refused(qPrintable(QStringLiteral("threads \"%1\"").arg(threads)),
                     {"--threads", threads, "-o", "a.bmp"}, "--threads wants a whole number");
-        for (const char* picture : {"0", "-2", "1.5", "first", "99999999999", ""})
+        for (const char* picture : {"0", "-2", "1.5", "first", "99999999999", "", " 5", "5\n"})
             refused(qPrintable(QStringLiteral("picture \"%1\"").arg(picture)),
                     {"--picture", picture, "-o", "a.bmp"}, "--picture wants a whole number");
+        refused("empty parameter file name", {"--params", "", "-o", "a.bmp"},
+                "--params wants a file name, not an empty text");
+        refused("output twice", {"-o", "a.png", "-o", "b.bmp"}, "--output is given more than once");
+        refused("output under both names", {"--output", "a.png", "-o", "b.bmp"},
+                "--output is given more than once");
+        refused("quiet twice", {"--quiet", "-o", "a.png", "--quiet"}, "--quiet is given more than once");
+        refused("size twice", {"--size", "2x2", "--size", "3x3", "-o", "a.png"},
+                "--size is given more than once");
+        // At once, not after a drawing that would never end.
+        refused("BMP of 2 GiB", {"--size", "32767x21846", "--picture", "2000000000", "-o", "a.bmp"},
+                "would hold 2147549184 bytes of pixel data, but a BMP holds less than 2 GiB "
+                "(at most 2147483647 bytes); write it as .png instead");
         refused("missing parameter file", {"--params", "none.pel", "-o", "a.bmp"},
                 "cannot use the parameter file \"none.pel\"");
         refused("parameter file of another format", {"--params", "otherformat.pel", "-o", "a.bmp"},
@@ -119,6 +151,10 @@ private slots:
             << QStringList{"--params",  "few.pel", "--size",  "50x30",    "--picture", "3",
                            "--threads", "3",       "--quiet", "--output", "b.Bmp"}
             << 0 << QString() << "b.Bmp" << QSize(50, 30);
+        QTest::newRow("most threads") << QStringList{"--threads", "1024", "--size", "2x2", "-o", "a.bmp"}
+                                      << 0 << QString() << "a.bmp" << QSize(2, 2);
+        QTest::newRow("widest") << QStringList{"--size", "32767x1", "-o", "a.png"} << 0 << QString()
+                                << "a.png" << QSize(32767, 1);
         QTest::newRow("defaults, replacing an older file")
             << QStringList{"-o", "older.bmp"} << 0 << QString() << "older.bmp" << QSize(1600, 1000);
     }
@@ -170,8 +206,181 @@ private slots:
         QVERIFY(run.out.startsWith(QStringLiteral("Usage: vorlane-render ")));
         for (const char* option :
              {"--params <FILE.pel>", "--size <WIDTHxHEIGHT>", "--picture <K>", "--threads <N>",
-              "--quiet", "-o, --output <OUT>", "-h, --help", "Exit status"})
+              "--quiet", "-o, --output <OUT>", "-h, --help", "Exit status", "2 GiB", ".png"})
             QVERIFY2(run.out.contains(QLatin1String(option)), option);
+
+        const auto full = runRenderer({QStringLiteral("--help")}, QDir::tempPath(), [](QProcess& process) {
+            process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        });
+        QCOMPARE(full.status, 2);
+        QCOMPARE(full.err, "vorlane-render: cannot write the help: No space left on device\n");
+    }
+
+    // Anything but a regular file, links followed, and a name too long to
+    // replace safely are refused before a drawing that would never end; the
+    // node stays as it was.
+    void refusedBeforeTheDrawing_data() {
+        QTest::addColumn<QString>("node"); // what out.bmp is; link.bmp and link2.png lead to it
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("message");
+        const QString longName = QString(251, u'a') + ".bmp";
+        QTest::newRow("FIFO") << "fifo" << "out.bmp" << "\"out.bmp\": it is not a regular file";
+        QTest::newRow("link to a FIFO")
+            << "fifo" << "link.bmp" << "\"link.bmp\": it leads to \"out.bmp\", which is not a regular file";
+        QTest::newRow("device through two links")
+            << "device" << "link2.png" << "\"link2.png\": it leads to \"out.bmp\", which is not a regular file";
+        QTest::newRow("name too long") << "file" << longName << "\"" + longName + "\": the name is too long";
+    }
+    void refusedBeforeTheDrawing() {
+        QFETCH(QString, node);
+        QFETCH(QString, output);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        QVERIFY(QDir::setCurrent(folder.path()));
+        const auto restore = qScopeGuard([] { QDir::setCurrent(QDir::tempPath()); });
+        const QByteArray name = QFile::encodeName(node == "file" ? output : "out.bmp");
+        const int made = node == "fifo"   ? ::mkfifo(name.constData(), 0600)
+                         : node == "file" ? ::close(::creat(name.constData(), 0600))
+                                          : ::mknod(name.constData(), S_IFCHR | 0600, ::makedev(1, 3));
+        if (made != 0 && node == "device")
+            QSKIP("only root makes device nodes");
+        QCOMPARE(made, 0);
+        QCOMPARE(::symlink("out.bmp", "link.bmp") | ::symlink("link.bmp", "link2.png"), 0);
+        struct stat before {};
+        QCOMPARE(::lstat(name.constData(), &before), 0);
+
+        const auto run = runRenderer({"--size", "64x64", "--picture", "2000000000", "-o", output},
+                                     folder.path());
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains("cannot write " + message), qPrintable(run.err));
+        struct stat after {};
+        QCOMPARE(::lstat(name.constData(), &after), 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_rdev, before.st_rdev);
+        QCOMPARE(after.st_size, 0);
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden).size(), 3);
+    }
+
+    // Failures that no real disk makes on demand, from a preloaded library.
+    // The message gives the system's reason, and nothing is left beside the
+    // earlier file, which stays unless the rename had replaced it already.
+    void faultsWhileSaving_data() {
+        QTest::addColumn<QString>("faults");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message"); // all of stderr
+        QTest::addColumn<bool>("earlierKept");
+        const QString failed = "vorlane-render: cannot write \"older.bmp\": ";
+        const QString eio = failed + "Input/output error\n";
+        QTest::newRow("file sync") << "fsync-file" << 2 << eio << true;
+        QTest::newRow("file sync, no O_TMPFILE") << "no-tmpfile,fsync-file" << 2 << eio << true;
+        QTest::newRow("rename") << "rename" << 2 << eio << true;
+        QTest::newRow("rename, no O_TMPFILE") << "no-tmpfile,rename" << 2 << eio << true;
+        QTest::newRow("folder sync") << "fsync-folder" << 2
+            << failed + "the file was replaced, but its folder could not be synced: Input/output error\n"
+            << false;
+        QTest::newRow("SIGINT, no O_TMPFILE") << "no-tmpfile,signal=2" << 130 << "" << true;
+        QTest::newRow("SIGTERM, no O_TMPFILE") << "no-tmpfile,signal=15" << 143 << "" << true;
+        QTest::newRow("SIGHUP, no O_TMPFILE") << "no-tmpfile,signal=1" << 129 << "" << true;
+        QTest::newRow("SIGTERM") << "signal=15" << 143 << "" << true;
+        // The 2.4 MB bitmap grows past the 1 MiB that the fault allows.
+        QTest::newRow("no memory to encode") << "realloc" << 2
+            << "vorlane-render: not enough memory to encode a picture of 1000x800 pixels\n" << true;
+    }
+    void faultsWhileSaving() {
+        QFETCH(QString, faults);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QFETCH(bool, earlierKept);
+        QTemporaryDir folder;
+        QFile older(folder.filePath("older.bmp"));
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("an older picture") == 16);
+        older.close();
+
+        const auto run = runRenderer({"--size", "1000x800", "-o", "older.bmp"}, folder.path(),
+                                     withFaults(faults));
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.err, message);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"older.bmp"});
+        QCOMPARE(contentsOf(older.fileName()) == "an older picture", earlierKept);
+    }
+
+    // A replaced file keeps its owner and group (where the process may set
+    // them) and its mode, with or without unnamed temporary files.
+    void replacedFileKeepsOwnerAndMode_data() {
+        QTest::addColumn<QString>("faults");
+        QTest::newRow("O_TMPFILE") << "";
+        QTest::newRow("no O_TMPFILE") << "no-tmpfile";
+    }
+    void replacedFileKeepsOwnerAndMode() {
+        QFETCH(QString, faults);
+        QTemporaryDir folder;
+        const QByteArray name = QFile::encodeName(folder.filePath("older.png"));
+        QCOMPARE(::close(::creat(name.constData(), 0600)), 0);
+        // Another user's file where this process may give it away (as root).
+        const bool root = ::chown(name.constData(), 65534, 65534) == 0;
+        QCOMPARE(::chmod(name.constData(), 0640), 0);
+        struct stat before {};
+        QCOMPARE(::stat(name.constData(), &before), 0);
+
+        const auto run = runRenderer({"--size", "8x8", "-o", "older.png"}, folder.path(), withFaults(faults));
+        QCOMPARE(run.status, 0);
+        struct stat after {};
+        QCOMPARE(::stat(name.constData(), &after), 0);
+        QVERIFY(after.st_ino != before.st_ino && after.st_size > 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        if (!root)
+            qInfo("owner kept only as root");
+    }
+
+    // Names are the bytes given, whether or not they are UTF-8, and a
+    // message shows them escaped.
+    void namesAreBytes_data() {
+        QTest::addColumn<QByteArray>("existing"); // a parameter file
+        QTest::addColumn<QString>("arguments");   // for the shell, with printf for bytes
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("written");
+        const QString badParams = "--params \"$(printf 'p\\377.pel')\" --size 2x2 -o a.bmp";
+        QTest::newRow("output not UTF-8") << QByteArray() << "--size 2x2 -o \"$(printf 'a\\377.bmp')\""
+                                          << 0 << "" << QByteArray("a\xff.bmp");
+        QTest::newRow("parameter file not UTF-8") << QByteArray("p\xff.pel") << badParams << 0 << ""
+                                                  << QByteArray("a.bmp");
+        QTest::newRow("not its UTF-8 look-alike") << QByteArray("p\xef\xbf\xbd.pel") << badParams << 2
+            << "vorlane-render: cannot use the parameter file \"p\\xff.pel\": No such file or directory"
+            << QByteArray();
+        QTest::newRow("control characters") << QByteArray() << "-o \"$(printf 'no\\033[1m\\nwhere/a.bmp')\""
+            << 2 << "vorlane-render: cannot write \"no\\x1b[1m\\nwhere/a.bmp\": No such file or directory"
+            << QByteArray();
+    }
+    void namesAreBytes() {
+        QFETCH(QByteArray, existing);
+        QFETCH(QString, arguments);
+        QFETCH(QString, message);
+        QFETCH(QByteArray, written);
+        QTemporaryDir folder;
+        const QByteArray path = QFile::encodeName(folder.path()) + '/';
+        if (!existing.isEmpty()) {
+            const QByteArray content = fixtures().value("few.pel");
+            const int fd = ::creat(path + existing, 0600);
+            QVERIFY(fd >= 0 && ::write(fd, content.constData(), content.size()) == content.size());
+            ::close(fd);
+        }
+        const auto run = runRenderer({"-c", "exec \"$0\" " + arguments, VORLANE_RENDER}, folder.path(),
+                                     {}, "/bin/sh");
+        // Qt cannot remove names that are not UTF-8.
+        const auto remove = qScopeGuard([&] { ::unlink(path + existing); ::unlink(path + written); });
+        QTEST(run.status, "status");
+        QCOMPARE(run.err.section(u'\n', 0, 0), message);
+        // Qt lists the names that are UTF-8: no other file is written.
+        QStringList utf8;
+        for (const QByteArray& name : {existing, written})
+            if (!name.isEmpty() && QString::fromUtf8(name).toUtf8() == name)
+                utf8 << QString::fromUtf8(name);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), utf8);
+        if (!written.isEmpty())
+            QCOMPARE(::access(path + written, F_OK), 0);
     }
 };
 
