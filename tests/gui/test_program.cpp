@@ -23,9 +23,15 @@
 #include <QtTest>
 
 #include <cmath>
+#include <exception>
 #include <memory>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 using namespace vorlane;
+
+Q_DECLARE_METATYPE(std::exception_ptr)
 using test::countPixels;
 using test::filledWith;
 using test::greyPixel;
@@ -38,9 +44,12 @@ public:
     QList<std::optional<QString>> answers;
     QList<files::FileRequest> requests;
     QWidget* owner = nullptr;
+    std::exception_ptr fault; // thrown once by the next dialog
 
     std::optional<QString> chooseFile(const files::FileRequest& request) override {
         requests << request;
+        if (fault)
+            std::rethrow_exception(std::exchange(fault, nullptr));
         return answers.isEmpty() ? std::nullopt : answers.takeFirst();
     }
     void inform(const QString&, const QString&) override {}
@@ -362,6 +371,28 @@ private slots:
         QVERIFY(main().isVisible());
     }
 
+    // Anything else that escapes a handler ends only that command, with a
+    // message that says what it was.
+    void aFaultOfTheProgramEndsOnlyTheCommand_data() {
+        QTest::addColumn<std::exception_ptr>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no memory") << std::make_exception_ptr(std::bad_alloc())
+                                   << "Not enough memory: the command stopped.";
+        QTest::newRow("logic error") << std::make_exception_ptr(std::logic_error("no control x"))
+                                     << "Internal error: no control x\nThe command stopped.";
+        QTest::newRow("not an exception") << std::make_exception_ptr(42)
+                                          << "Internal error\nThe command stopped.";
+    }
+    void aFaultOfTheProgramEndsOnlyTheCommand() {
+        QFETCH(std::exception_ptr, fault);
+        dialogs_->fault = fault;
+        MessageBoxCloser closer;
+        main().menuItem(QStringLiteral("savparam")).trigger();
+        QTEST(closer.text, "message");
+        main().menuItem(QStringLiteral("retparam")).trigger();
+        QCOMPARE(dialogs_->requests.size(), 2);
+        QVERIFY(main().isVisible());
+    }
 };
 
 QTEST_MAIN(TestProgram)

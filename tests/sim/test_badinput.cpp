@@ -143,6 +143,33 @@ private slots:
         QVERIFY2(seen.has_value(), "the table's words for what stays drawn are unknown");
         QVERIFY(*seen);
     }
+
+    // With two bad fields the message names the one that the drawing reads
+    // first, whatever their order in the panel.
+    void firstBadFieldReadIsNamed_data() {
+        QTest::addColumn<QStringList>("bad"); // caption=text, the one named last
+        const QStringList order{"width", "sky col", "seg ln", "smin", "smax", "scratch col", "anglim", "lines"};
+        for (qsizetype i = 0; i + 1 < order.size(); ++i)
+            QTest::addRow("%s before %s", qPrintable(order[i]), qPrintable(order[i + 1]))
+                << QStringList{order[i + 1] + "=x", order[i] + "=x"};
+        // A negative grey is an error only when a segment is drawn.
+        QTest::newRow("lines before a negative scratch col") << QStringList{"scratch col=-1", "lines=x"};
+    }
+    void firstBadFieldReadIsNamed() {
+        QFETCH(QStringList, bad);
+        RingFields fields;
+        for (const QString& change : bad)
+            fields.*fieldCaptioned(change.section(u'=', 0, 0)) = change.section(u'=', 1).toStdString();
+        BufferCanvas canvas(10, 10);
+        Mt19937Source random;
+        try {
+            cmdhex_Click(fields, kMain, canvas, random);
+            QFAIL("the drawing took bad fields");
+        } catch (const RuntimeError& error) {
+            const QString named = QStringLiteral("in \"%1\"").arg(bad.last().section(u'=', 0, 0));
+            QVERIFY2(QString::fromStdString(error.detail()).contains(named), error.detail().c_str());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBadInput)

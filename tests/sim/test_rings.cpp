@@ -246,6 +246,31 @@ private slots:
         }
     }
 
+    // A field's text in a message: control characters and bytes that are not
+    // UTF-8 escaped, a long text cut after 40 characters, never inside one,
+    // with "..." only when something was cut.
+    void messagesShowTextSafely_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("shown");
+        const QByteArray euro = "\xe2\x82\xac";
+        QTest::newRow("escape") << QByteArray("\x1b[31mRED") << QByteArray("\\x1b[31mRED");
+        QTest::newRow("NUL") << QByteArray("a\0b", 3) << QByteArray("a\\0b");
+        QTest::newRow("line breaks") << QByteArray("1\n2\r") << QByteArray("1\\n2\\r");
+        QTest::newRow("backslash") << QByteArray("a\\n") << QByteArray("a\\\\n");
+        QTest::newRow("DEL and C1") << QByteArray("\x7f\xc2\x9b") << QByteArray("\\x7f\\u009b");
+        QTest::newRow("not UTF-8") << QByteArray("\xff\xe2\x82") << QByteArray("\\xff\\xe2\\x82");
+        QTest::newRow("40 characters") << euro.repeated(40) << euro.repeated(40);
+        QTest::newRow("41 characters") << euro.repeated(41) << euro.repeated(40) + "...";
+        QTest::newRow("longest field") << euro.repeated(32767) << euro.repeated(40) + "...";
+        QTest::newRow("41 escaped") << QByteArray(41, '\n') << QByteArray("\\n").repeated(40) + "...";
+    }
+    void messagesShowTextSafely() {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, shown);
+        QCOMPARE(fieldProblem(ErrorKind::TypeMismatch, "sky col", text.toStdString()),
+                 "The text \"" + shown.toStdString() + "\" in \"sky col\" is not a number.");
+    }
+
     void greyFollowsTheDeviation() {
         // The worked example: halfway to the limit, 152.5 rounds to 152.
         QCOMPARE(segmentGrey(7.5, 15.0f, 50), 152);
