@@ -35,13 +35,14 @@ template <typename Function> Function real(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
-int openFile(const char* name, const char* path, int flags, va_list rest) {
+int openFile(const char* path, int flags, va_list rest) {
     const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
     if ((flags & O_TMPFILE) == O_TMPFILE && fault("no-tmpfile")) {
         errno = EOPNOTSUPP;
         return -1;
     }
-    return real<int (*)(const char*, int, ...)>(name)(path, flags, mode);
+    static const auto next = real<int (*)(const char*, int, ...)>("open");
+    return next(path, flags, mode);
 }
 
 } // namespace
@@ -51,18 +52,13 @@ extern "C" {
 int open(const char* path, int flags, ...) {
     va_list rest;
     va_start(rest, flags);
-    const int fd = openFile("open", path, flags, rest);
+    const int fd = openFile(path, flags, rest);
     va_end(rest);
     return fd;
 }
 
-int open64(const char* path, int flags, ...) {
-    va_list rest;
-    va_start(rest, flags);
-    const int fd = openFile("open64", path, flags, rest);
-    va_end(rest);
-    return fd;
-}
+// The same function under its large-file name.
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
 
 int fsync(int fd) {
     struct stat status {};
