@@ -1,13 +1,9 @@
 // Faults on demand for vorlane-render, loaded with LD_PRELOAD. VORLANE_FAULTS
-// lists them, separated by commas:
-//   no-tmpfile    opening with O_TMPFILE fails with EOPNOTSUPP, as on file
-//                 systems without unnamed files
-//   fsync-file    syncing a regular file fails with EIO
-//   fsync-folder  syncing a folder fails with EIO
-//   rename        renaming fails with EIO
-//   signal=N      syncing a regular file raises signal N first, when the
-//                 content is written
-//   realloc       growing a block past 1 MiB fails, as when memory runs out
+// names them, separated by commas: no-tmpfile (opening with O_TMPFILE fails
+// with EOPNOTSUPP, as on file systems without unnamed files), fsync-file and
+// fsync-folder (syncing fails with EIO), rename (fails with EIO), signal=N
+// (syncing a regular file raises signal N first, once the content is
+// written), realloc (growing a block past 1 MiB fails, as without memory).
 
 #include <cerrno>
 #include <csignal>
@@ -20,29 +16,20 @@
 
 namespace {
 
-// The fault's value after "=" in VORLANE_FAULTS ("" for none), or nothing.
+// The text after the fault's name in VORLANE_FAULTS; no two names start alike.
 const char* fault(const char* name) {
     const char* list = std::getenv("VORLANE_FAULTS");
-    const std::size_t length = std::strlen(name);
-    for (const char* at = list; at && *at; at = std::strchr(at, ',') ? std::strchr(at, ',') + 1 : "") {
-        if (std::strncmp(at, name, length) == 0 && (at[length] == '=' || at[length] == ',' || !at[length]))
-            return at[length] == '=' ? at + length + 1 : "";
-    }
-    return nullptr;
+    const char* at = list ? std::strstr(list, name) : nullptr;
+    return at ? at + std::strlen(name) : nullptr;
 }
 
-template <typename Function> Function real(const char* name) {
+template <typename Function> Function next(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
-int openFile(const char* path, int flags, va_list rest) {
-    const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
-    if ((flags & O_TMPFILE) == O_TMPFILE && fault("no-tmpfile")) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    static const auto next = real<int (*)(const char*, int, ...)>("open");
-    return next(path, flags, mode);
+int failWith(int error) {
+    errno = error;
+    return -1;
 }
 
 } // namespace
@@ -52,9 +39,13 @@ extern "C" {
 int open(const char* path, int flags, ...) {
     va_list rest;
     va_start(rest, flags);
-    const int fd = openFile(path, flags, rest);
+    const bool tmpfile = (flags & O_TMPFILE) == O_TMPFILE;
+    const mode_t mode = (flags & O_CREAT) || tmpfile ? va_arg(rest, mode_t) : 0;
     va_end(rest);
-    return fd;
+    if (tmpfile && fault("no-tmpfile"))
+        return failWith(EOPNOTSUPP);
+    static const auto real = next<int (*)(const char*, int, ...)>("open");
+    return real(path, flags, mode);
 }
 
 // The same function under its large-file name.
@@ -63,30 +54,20 @@ int open64(const char* path, int flags, ...) __attribute__((alias("open")));
 int fsync(int fd) {
     struct stat status {};
     ::fstat(fd, &status);
-    if (const char* signal = fault("signal"); signal && S_ISREG(status.st_mode))
+    if (const char* signal = fault("signal="); signal && S_ISREG(status.st_mode))
         std::raise(std::atoi(signal));
-    if (fault(S_ISDIR(status.st_mode) ? "fsync-folder" : "fsync-file")) {
-        errno = EIO;
-        return -1;
-    }
-    return real<int (*)(int)>("fsync")(fd);
+    if (fault(S_ISDIR(status.st_mode) ? "fsync-folder" : "fsync-file"))
+        return failWith(EIO);
+    return next<int (*)(int)>("fsync")(fd);
 }
 
 int rename(const char* from, const char* to) {
-    if (fault("rename")) {
-        errno = EIO;
-        return -1;
-    }
-    return real<int (*)(const char*, const char*)>("rename")(from, to);
+    return fault("rename") ? failWith(EIO) : next<int (*)(const char*, const char*)>("rename")(from, to);
 }
 
 void* realloc(void* block, std::size_t size) {
-    if (size > (std::size_t(1) << 20) && fault("realloc")) {
-        errno = ENOMEM;
-        return nullptr;
-    }
-    static const auto next = real<void* (*)(void*, std::size_t)>("realloc");
-    return next(block, size);
+    static const auto real = next<void* (*)(void*, std::size_t)>("realloc");
+    return size > (std::size_t(1) << 20) && fault("realloc") ? nullptr : real(block, size);
 }
 
 } // extern "C"
