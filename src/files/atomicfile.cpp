@@ -176,6 +176,7 @@ std::optional<QString> AtomicFile::open() {
         // always (a change of owner clears the set-user-ID bits).
         if (::fchown(fd_, earlier_->st_uid, earlier_->st_gid) != 0 &&
             ::fchown(fd_, uid_t(-1), earlier_->st_gid) != 0) {
+            // Neither may be set by this process: the file stays its own.
         }
         if (::fchmod(fd_, earlier_->st_mode & 07777) != 0)
             return systemReason(errno);
@@ -235,18 +236,10 @@ std::optional<QString> AtomicFile::syncFolder() {
     if (folder >= 0)
         ::close(folder);
     if (!done)
-        return QStringLiteral("the file was replaced, but its folder could not be synced: %1")
+        return QStringLiteral("the file is in place, but its folder could not be synced, so it "
+                              "may not outlast a crash: %1")
             .arg(systemReason(error));
     return std::nullopt;
-}
-
-std::optional<QString> saveAtomically(const QByteArray& fileName, const QByteArray& content) {
-    AtomicFile file(fileName);
-    if (auto reason = file.open())
-        return reason;
-    if (auto reason = file.write(content))
-        return reason;
-    return file.commit();
 }
 
 } // namespace vorlane::files

@@ -45,11 +45,8 @@ private:
 // that are not UTF-8 escaped.
 QString shownName(const QByteArray& name);
 
-// Opens, writes and commits in one go.
-std::optional<QString> saveAtomically(const QByteArray& fileName, const QByteArray& content);
-
-// Removes the temporary file of a save in progress, if there is one; safe in
-// a signal handler. SIGINT, SIGTERM and SIGHUP are held while the temporary
+// Removes the temporary file of the save in progress (one at a time), if
+// there is one; safe in a signal handler. SIGINT, SIGTERM and SIGHUP are held while the temporary
 // file comes and goes, so that a handler that calls this and ends the
 // process leaves nothing behind.
 void removeTemporaryFile() noexcept;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <memory>
 #include <unistd.h>
 
 namespace vorlane::files {
@@ -66,26 +67,28 @@ QString missingFiles(const QString& picked, const QString& withExtension) {
     return QStringLiteral("the file does not exist, nor does \"%1\"").arg(withExtension);
 }
 
-// The part of the chosen path that the dialog could not give as it is on
-// disk: a name whose bytes are not UTF-8 reaches the program with U+FFFD in
-// their place and would name another file. Only such parts are looked up.
+// The name in the folder that Qt decodes to part but whose bytes differ:
+// bytes that are not UTF-8 reach the program as U+FFFD.
+std::optional<QByteArray> otherBytesFor(const QByteArray& folder, const QString& part) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> entries(::opendir(folder.constData()), ::closedir);
+    const QByteArray bytes = QFile::encodeName(part);
+    for (const dirent* entry; entries && (entry = ::readdir(entries.get()));) {
+        if (bytes != entry->d_name && QFile::decodeName(entry->d_name) == part)
+            return folder + entry->d_name;
+    }
+    return std::nullopt;
+}
+
+// The first name on the chosen path that the dialog could not give as it is
+// on disk, and that would name another file; only names with U+FFFD can be.
 std::optional<QByteArray> namePassedOnWrongly(const QString& path) {
     QByteArray folder = "/";
     for (const QString& part : path.split(u'/', Qt::SkipEmptyParts)) {
-        const QByteArray bytes = QFile::encodeName(part);
         if (part.contains(QChar::ReplacementCharacter)) {
-            DIR* entries = ::opendir(folder.constData());
-            for (const dirent* entry; entries && (entry = ::readdir(entries));) {
-                if (QFile::decodeName(entry->d_name) == part && bytes != entry->d_name) {
-                    const QByteArray found = folder + entry->d_name;
-                    ::closedir(entries);
-                    return found;
-                }
-            }
-            if (entries)
-                ::closedir(entries);
+            if (std::optional<QByteArray> other = otherBytesFor(folder, part))
+                return other;
         }
-        folder += bytes + '/';
+        folder += QFile::encodeName(part) + '/';
     }
     return std::nullopt;
 }
@@ -142,10 +145,10 @@ void Files::apidialogbox(const QString& mode, const QString& title, const QStrin
 }
 
 void Files::saveChosenFile(const QString& title, const QByteArray& content) {
-    // The save dialog asked about the name it was given; an existing file
-    // that became the target only through the clean-up or the default
-    // extension has not been asked about yet.
-    // What cannot be replaced is refused before the question.
+    // What cannot be replaced is refused before any question. The save
+    // dialog asked about the name it was given; an existing file that became
+    // the target only through the clean-up or the default extension has not
+    // been asked about yet.
     AtomicFile file(QFile::encodeName(dlgfile));
     std::optional<QString> reason = file.open();
     if (!reason && dlgfile != confirmedName_ && QFileInfo::exists(dlgfile)) {
@@ -171,7 +174,15 @@ void Files::savimage(const QImage& image) {
         reportNotSaved(kSaveImage.titleText(), QStringLiteral("the picture is empty"));
         return;
     }
-    saveChosenFile(kSaveImage.titleText(), imageFileContent(image, "BMP"));
+    // Qt writes nothing for a picture that it cannot encode (one past the
+    // bitmap's 2 GiB of pixel data): no empty file either.
+    const QByteArray content = imageFileContent(image, "BMP");
+    if (content.isEmpty()) {
+        reportNotSaved(kSaveImage.titleText(),
+                       QStringLiteral("the picture cannot be written as a bitmap"));
+        return;
+    }
+    saveChosenFile(kSaveImage.titleText(), content);
 }
 
 void Files::savparamdlg(const ParameterFields& fields) {

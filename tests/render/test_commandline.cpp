@@ -245,7 +245,8 @@ private slots:
         row("rename") << "older.bmp" << "rename" << 2 << eio << false;
         row("rename, no O_TMPFILE") << "older.bmp" << "no-tmpfile,rename" << 2 << eio << false;
         row("folder sync") << "older.bmp" << "fsync-folder" << 2
-            << failed + "\"older.bmp\": the file was replaced, but its folder could not be synced: Input/output error" << true;
+            << failed + "\"older.bmp\": the file is in place, but its folder could not be synced, so it may "
+                                        "not outlast a crash: Input/output error" << true;
         row("SIGINT, no O_TMPFILE") << "older.bmp" << "no-tmpfile,signal=2" << 130 << "" << false;
         row("SIGTERM, no O_TMPFILE") << "older.bmp" << "no-tmpfile,signal=15" << 143 << "" << false;
         row("SIGHUP, no O_TMPFILE") << "older.bmp" << "no-tmpfile,signal=1" << 129 << "" << false;
