@@ -170,7 +170,7 @@ private slots:
         QVERIFY(run.out.startsWith(QStringLiteral("Usage: vorlane-render ")));
         for (const char* option :
              {"--params <FILE.pel>", "--size <WIDTHxHEIGHT>", "--picture <K>", "--threads <N>",
-              "--quiet", "-o, --output <OUT>", "-h, --help", "Exit status"})
+              "--quiet", "-o, --output <OUT>", "-h, --help", "--version", "Exit status"})
             QVERIFY2(run.out.contains(QLatin1String(option)), option);
     }
 };
