@@ -6,7 +6,13 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[]) {
+    // Answered before Qt starts, so that it works without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return std::puts("vorlane " VORLANE_VERSION) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
     QApplication app(argc, argv);
     vorlane::shell::Program program;
     program.forms().main().show();

@@ -106,10 +106,12 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
         QStringLiteral("OUT"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows this help."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Shows the program's name and version."));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(kDescription);
-    parser.addOptions({params, size, picture, threads, quiet, output, help});
+    parser.addOptions({params, size, picture, threads, quiet, output, help, version});
     if (!parser.parse(arguments))
         return refusal(shown(parser.errorText()));
     if (parser.isSet(help)) {
@@ -118,6 +120,9 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
         return {
             CommandLine::Action::Help, {}, QLatin1String(kUsage) + text.mid(text.indexOf(u'\n'))};
     }
+    if (parser.isSet(version))
+        return {
+            CommandLine::Action::Help, {}, QStringLiteral("vorlane-render " VORLANE_VERSION "\n")};
     if (!parser.positionalArguments().isEmpty())
         return refusal(QStringLiteral("unexpected argument \"%1\"")
                            .arg(shown(parser.positionalArguments().constFirst())));

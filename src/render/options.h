@@ -19,13 +19,13 @@ struct Options {
     const char* format = "BMP"; // "BMP" or "PNG", after the output's extension
 };
 
-// What a command line asks for: a picture, the help text, or nothing, for a
-// reason given in message.
+// What a command line asks for: a picture, a text to print (the help or the
+// version), or nothing, for a reason given in message.
 struct CommandLine {
     enum class Action { Render, Help, Refuse };
     Action action = Action::Refuse;
     Options options;
-    QString message; // the help text, or what is wrong
+    QString message; // the text to print, or what is wrong
 };
 
 // arguments[0] is the program's name. Each argument holds its bytes as

@@ -2,6 +2,7 @@
 
 #include "twips.h"
 
+#include <QDirIterator>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -34,8 +35,13 @@ constexpr MenuEntry kFileMenu[] = {
 
 MainWindow::MainWindow() : area_(new QMdiArea) {
     setWindowTitle(QStringLiteral("Vorlane"));
-    // The icon that the desktop's menu shows for the installed program.
-    setWindowIcon(QIcon(QStringLiteral(":/vorlane.png")));
+    // The icon that the desktop's menu shows for the installed program, in
+    // each of its sizes, so that a small one is the one drawn for it rather
+    // than the large one scaled down.
+    QIcon icon;
+    for (QDirIterator it(QStringLiteral(":/icons")); it.hasNext();)
+        icon.addFile(it.next());
+    setWindowIcon(icon);
     // No frame around the area: its whole widget is the client area.
     area_->setFrameShape(QFrame::NoFrame);
     setCentralWidget(area_);

@@ -136,10 +136,18 @@ private slots:
         QVERIFY(main().area().geometry().top() >= main().menuBar()->geometry().bottom());
     }
 
-    // The window shows the icon that is installed for the desktop's menu.
+    // The window shows the icon that is installed for the desktop's menu, in
+    // each size as drawn for it, not another size scaled.
+    void mainHasTheInstalledIcon_data() {
+        QTest::addColumn<int>("size");
+        for (int size : {16, 24, 32, 48, 64, 128, 256})
+            QTest::addRow("%d", size) << size;
+    }
+
     void mainHasTheInstalledIcon() {
-        const QImage installed(QStringLiteral(VORLANE_ICON));
-        QVERIFY(!installed.isNull());
+        QFETCH(int, size);
+        const QImage installed(QStringLiteral(VORLANE_ICON_DIR "/vorlane-%1.png").arg(size));
+        QCOMPARE(installed.size(), QSize(size, size));
         QCOMPARE(main()
                      .windowIcon()
                      .pixmap(installed.size())

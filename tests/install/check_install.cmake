@@ -1,7 +1,7 @@
 cmake_policy(VERSION 3.25)
 # Installs the build in BUILD_DIR into a fresh PREFIX and checks that every
 # program built under src/ is there, with a desktop entry whose command and
-# icon name are installed too.
+# icon name are installed too, and that the programs tell their version.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -40,3 +40,12 @@ string(REGEX REPLACE "^Icon=" "" icon "${icon}")
 expect("bin/${exec}")
 expect("share/icons/hicolor/scalable/apps/${icon}.svg")
 expect("share/icons/hicolor/128x128/apps/${icon}.png")
+
+# Both programs name themselves and the project's one version.
+foreach(program IN ITEMS vorlane vorlane-render)
+  execute_process(COMMAND "${PREFIX}/bin/${program}" --version OUTPUT_VARIABLE said
+                  RESULT_VARIABLE result)
+  if(NOT result EQUAL 0 OR NOT said STREQUAL "${program} ${VERSION}\n")
+    message(FATAL_ERROR "${program} --version said \"${said}\" (status ${result})")
+  endif()
+endforeach()

@@ -207,7 +207,8 @@ private slots:
         QVERIFY(run.out.startsWith(QStringLiteral("Usage: vorlane-render ")));
         for (const char* option :
              {"--params <FILE.pel>", "--size <WIDTHxHEIGHT>", "--picture <K>", "--threads <N>",
-              "--quiet", "-o, --output <OUT>", "-h, --help", "Exit status", "2 GiB", ".png"})
+              "--quiet", "-o, --output <OUT>", "-h, --help", "--version", "Exit status", "2 GiB",
+              ".png"})
             QVERIFY2(run.out.contains(QLatin1String(option)), option);
 
         const auto full = runRenderer({QStringLiteral("--help")}, QDir::tempPath(), [](QProcess& process) {
