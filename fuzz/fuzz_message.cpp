@@ -1,0 +1,78 @@
+// A field's text in a message, on any bytes: the message is UTF-8 without
+// control characters, and its escapes give back the text, either whole or,
+// for a UTF-8 text longer than 40 characters, its first 40 and "...".
+#include "require.h"
+#include "sim/errors.h"
+
+#include <QList>
+#include <QStringDecoder>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+using namespace vorlane::sim;
+
+namespace {
+
+// The bytes that the escapes of a shown text stand for.
+std::string unescaped(std::string_view shown) {
+    std::string text;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i] != '\\') {
+            text += shown[i];
+            continue;
+        }
+        require(++i < shown.size(), "a backslash at the end");
+        const char kind = shown[i];
+        const std::size_t digits = kind == 'x' ? 2 : kind == 'u' ? 4 : 0;
+        // Each escape's letter, then the byte it stands for.
+        constexpr std::string_view simple("0\0n\nr\rt\t\\\\", 10);
+        const std::size_t at = simple.find(kind);
+        require(digits > 0 || (at != std::string_view::npos && at % 2 == 0), "an unknown escape");
+        if (digits == 0) {
+            text += simple[at + 1];
+            continue;
+        }
+        require(i + digits < shown.size(), "an escape cut short");
+        const unsigned value = unsigned(std::stoul(std::string(shown.substr(i + 1, digits)), nullptr, 16));
+        // \u is a C1 control, U+0080 to U+009F, two bytes in UTF-8.
+        if (kind == 'u')
+            text += char(0xc2);
+        text += char(value);
+        i += digits;
+    }
+    return text;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string message = fieldProblem(ErrorKind::TypeMismatch, "lines", text);
+    constexpr std::string_view head = "The text \"", tail = "\" in \"lines\" is not a number.";
+    require(message.starts_with(head) && message.ends_with(tail), "the sentence around the text");
+    std::string_view shown(message);
+    shown = shown.substr(head.size(), shown.size() - head.size() - tail.size());
+
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = decoder.decode(QByteArrayView(shown.data(), qsizetype(shown.size())));
+    require(!decoder.hasError(), "a message that is not UTF-8");
+    for (const QChar c : decoded)
+        require(c.unicode() >= 0x20 && (c.unicode() < 0x7f || c.unicode() >= 0xa0),
+                "a control character in a message");
+
+    if (unescaped(shown) == text)
+        return 0;
+    require(shown.ends_with("..."), "a text changed without being cut");
+    const std::string start = unescaped(shown.substr(0, shown.size() - 3));
+    require(start.size() < text.size() && text.starts_with(start), "a cut text is not the start");
+    QStringDecoder whole(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString full = whole.decode(QByteArrayView(text.data(), qsizetype(text.size())));
+    if (!whole.hasError())
+        require(QString::fromUtf8(start.data(), qsizetype(start.size())).toUcs4().size() == 40 &&
+                    full.toUcs4().size() > 40,
+                "a UTF-8 text cut other than after 40 whole characters");
+    return 0;
+}
