@@ -36,7 +36,8 @@ std::string unescaped(std::string_view shown) {
             continue;
         }
         require(i + digits < shown.size(), "an escape cut short");
-        const unsigned value = unsigned(std::stoul(std::string(shown.substr(i + 1, digits)), nullptr, 16));
+        const unsigned value =
+            unsigned(std::stoul(std::string(shown.substr(i + 1, digits)), nullptr, 16));
         // \u is a C1 control, U+0080 to U+009F, two bytes in UTF-8.
         if (kind == 'u')
             text += char(0xc2);

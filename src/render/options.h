@@ -15,7 +15,7 @@ struct Options {
     int picture = 1;
     int threads = 1;
     bool quiet = false;
-    QByteArray output; // a file name's bytes
+    QByteArray output;          // a file name's bytes
     const char* format = "BMP"; // "BMP" or "PNG", after the output's extension
 };
 

@@ -107,7 +107,8 @@ ExitStatus run(const Options& options) {
         fields = *read;
     }
     const auto cannotWrite = [&options](const QString& reason) {
-        complain(QStringLiteral("cannot write \"%1\": %2").arg(files::shownName(options.output), reason));
+        complain(QStringLiteral("cannot write \"%1\": %2")
+                     .arg(files::shownName(options.output), reason));
         return kRefused;
     };
     if (const std::optional<QString> reason = whyNotInFormat(options))

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
+#include <utility>
 
 namespace vorlane::sim {
 
@@ -64,6 +66,11 @@ std::size_t sequenceLength(std::string_view text) {
     return length;
 }
 
+// The bytes that have escapes of their own; a backslash is doubled, so that
+// every escape reads one way.
+constexpr std::pair<unsigned char, const char*> kNamedEscapes[] = {
+    {'\0', "\\0"}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}, {'\\', "\\\\"}};
+
 std::string hexEscape(unsigned value, int digits, char kind) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string escape{'\\', kind};
@@ -105,15 +112,12 @@ std::string printable(std::string_view text) {
         const auto lead = static_cast<unsigned char>(text[0]);
         const auto second = static_cast<unsigned char>(length > 1 ? text[1] : 0);
         text.remove_prefix(std::max<std::size_t>(length, 1));
-        switch (lead) {
-        case 0: result += "\\0"; continue;
-        case '\n': result += "\\n"; continue;
-        case '\r': result += "\\r"; continue;
-        case '\t': result += "\\t"; continue;
-        case '\\': result += "\\\\"; continue;
-        default: break;
-        }
-        if (length == 0 || lead < 0x20 || lead == 0x7f)
+        const auto named =
+            std::find_if(std::begin(kNamedEscapes), std::end(kNamedEscapes),
+                         [lead](const auto& escape) { return escape.first == lead; });
+        if (named != std::end(kNamedEscapes))
+            result += named->second;
+        else if (length == 0 || lead < 0x20 || lead == 0x7f)
             result += hexEscape(lead, 2, 'x');
         else if (lead == 0xc2 && second < 0xa0) // C1 controls, U+0080 to U+009F
             result += hexEscape(second, 4, 'u');

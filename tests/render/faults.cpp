@@ -62,7 +62,8 @@ int fsync(int fd) {
 }
 
 int rename(const char* from, const char* to) {
-    return fault("rename") ? failWith(EIO) : next<int (*)(const char*, const char*)>("rename")(from, to);
+    return fault("rename") ? failWith(EIO)
+                           : next<int (*)(const char*, const char*)>("rename")(from, to);
 }
 
 void* realloc(void* block, std::size_t size) {
