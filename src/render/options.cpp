@@ -20,16 +20,18 @@ constexpr int kMostThreads = 1024;
 constexpr char kUsage[] = "Usage: vorlane-render [--params FILE.pel] [--size WIDTHxHEIGHT] "
                           "[--picture K] [--threads N] [--quiet] -o OUT.bmp|OUT.png";
 
-const QString kDescription = QStringLiteral(
-    "Draws one picture of Vorlane's rings without a display and writes it as an\n"
-    "image file: the same picture that Vorlane shows on the K-th press of\n"
-    "\"draw rings\" after a start, with the same values, on a canvas of that many\n"
-    "pixels on a 96-dpi screen.\n"
-    "\n"
-    "Exit status: 0 when the picture was written, 1 when the drawing stopped with\n"
-    "a run-time error, 2 for a bad option or value, a bad parameter file, an\n"
-    "output that cannot be written or too little memory, 128+N when signal N\n"
-    "(SIGINT, SIGTERM, SIGHUP) ended it. Nothing is written unless the status is 0.");
+const QString kDescription =
+    QStringLiteral("Draws one picture of Vorlane's rings without a display and writes it as an\n"
+                   "image file: the same picture that Vorlane shows on the K-th press of\n"
+                   "\"draw rings\" after a start, with the same values, on a canvas of that many\n"
+                   "pixels on a 96-dpi screen.\n"
+                   "\n"
+                   "Exit status: 0 when the picture was written, 1 when the drawing stopped with\n"
+                   "a run-time error, 2 for a bad option or value, a bad parameter file, an\n"
+                   "output that cannot be written or too little memory, 128+N when signal N\n"
+                   "(SIGINT, SIGTERM, SIGHUP) ended it. Nothing is written unless the status is\n"
+                   "0, save when only the sync of the folder after the rename failed, as the\n"
+                   "message says.");
 
 CommandLine refusal(const QString& message) {
     return {CommandLine::Action::Refuse, {}, message};
