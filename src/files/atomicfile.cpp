@@ -159,7 +159,8 @@ std::optional<QString> AtomicFile::open() {
         return reason;
 
     // An unnamed file vanishes with the process whatever ends it; a named
-    // one only where the file system has no unnamed ones.
+    // one, where the file system has no unnamed ones, is left to
+    // removeTemporaryFile when a signal ends the process.
     fd_ = ::open(folderOf(target_).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
         const SignalsHeld held;

@@ -45,10 +45,10 @@ private:
 // that are not UTF-8 escaped.
 QString shownName(const QByteArray& name);
 
-// Removes the temporary file of the save in progress (one at a time), if
-// there is one; safe in a signal handler. SIGINT, SIGTERM and SIGHUP are held while the temporary
-// file comes and goes, so that a handler that calls this and ends the
-// process leaves nothing behind.
+// Removes the named temporary file of the save in progress (one at a time),
+// if there is one; safe in a signal handler. SIGINT, SIGTERM and SIGHUP are
+// held while that file comes and goes, so that a handler that calls this and
+// ends the process leaves nothing behind.
 void removeTemporaryFile() noexcept;
 
 } // namespace vorlane::files
