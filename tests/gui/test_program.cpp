@@ -281,6 +281,15 @@ private slots:
         QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")), QStringLiteral("750"));
     }
 
+    void f10OpensTheFileMenu() {
+        main().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main()));
+        auto* file = main().menuBar()->findChild<QMenu*>(QStringLiteral("file"));
+        QTest::keyClick(&control("txtlines"), Qt::Key_F10);
+        QTRY_VERIFY(file->isVisible());
+        file->close();
+    }
+
     // The panel in the program.
 
     void tabbingFromTheLastFieldReachesClearBeforeDrawRings() {
