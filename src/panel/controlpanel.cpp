@@ -299,14 +299,15 @@ void ControlPanel::setFieldText(const QString& name, const QString& text) {
     field(name).setText(text);
 }
 
-void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1,
-                                sim::RandomSource& random) const {
+void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1, sim::RandomSource& random,
+                                const sim::Progress& progress) const {
     sim::RingFields fields;
     for (const sim::RingField& field : sim::kRingFieldsByName)
         fields.*field.text = fieldText(QString::fromLatin1(field.name)).toStdString();
     const BusyCursor busy;
     sim::DrawSettings settings;
     settings.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    settings.progress = progress;
     sim::cmdhex_Click(fields, main, f1, random, settings);
 }
 

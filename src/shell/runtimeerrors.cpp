@@ -3,8 +3,11 @@
 #include "sim/errors.h"
 
 #include <QMessageBox>
+#include <QScopeGuard>
 
 #include <exception>
+#include <optional>
+#include <string>
 
 namespace vorlane::shell {
 
@@ -19,14 +22,26 @@ void report(QWidget& owner, const std::string& message) {
 } // namespace
 
 void runHandler(QWidget& owner, const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const sim::RuntimeError& error) {
-        report(owner, sim::errorMessage(error));
-    } catch (const std::exception& error) {
-        // Anything else that ends a handler, e.g. memory for a huge picture.
-        report(owner, sim::errorMessage(error.what()));
+    // Handlers run one at a time, each to its end. While a drawing shows its
+    // progress, a screen reader's "press" may still come in: it is dropped.
+    static bool running = false;
+    if (running)
+        return;
+    std::optional<std::string> failure;
+    {
+        running = true;
+        const auto ended = qScopeGuard([] { running = false; });
+        try {
+            handler();
+        } catch (const sim::RuntimeError& error) {
+            failure = sim::errorMessage(error);
+        } catch (const std::exception& error) {
+            // Anything else that ends a handler, e.g. memory for a huge picture.
+            failure = sim::errorMessage(error.what());
+        }
     }
+    if (failure)
+        report(owner, *failure);
 }
 
 } // namespace vorlane::shell
