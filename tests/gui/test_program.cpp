@@ -14,11 +14,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -348,6 +350,32 @@ private slots:
         QWidget* view = forms().f1().hWnd();
         const QPoint corner = view->mapTo(&main(), QPoint(view->width() - 2, view->height() - 2));
         QTRY_COMPARE(main().grab().toImage().pixel(corner), greyPixel(120));
+    }
+
+    // A long drawing: from 0.3 s on it shows itself, the user's input waits
+    // for its end, and closing main stops it.
+    void aLongDrawingShowsItselfKeepsInputAndStopsWhenMainCloses() {
+        setField("txtlines", "100000000");
+        auto& smin = static_cast<QLineEdit&>(control("txtsegmin"));
+        QString title, sminDuring;
+        bool partlyDrawn = false;
+        QTimer::singleShot(500, this, [&] {
+            title = main().windowTitle();
+            partlyDrawn = !filledWith(forms().f1().Image(), greyPixel(0));
+            QTest::keyClick(&smin, '7');
+            sminDuring = smin.text();
+            main().close();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        click("cmdhex");
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY2(QRegularExpression(QStringLiteral("^Vorlane - \\d+ %$")).match(title).hasMatch(),
+                 qPrintable(title));
+        QVERIFY(partlyDrawn);
+        QCOMPARE(sminDuring, QStringLiteral("4"));
+        QCOMPARE(main().windowTitle(), QStringLiteral("Vorlane"));
+        QTRY_COMPARE(smin.text(), QStringLiteral("47"));
     }
 
     // Run-time errors.
