@@ -9,7 +9,7 @@ namespace vorlane::shell {
 // Runs an event handler. A run-time error that escapes it ends it there and
 // is reported in a message box that names it; the program goes on, and
 // nothing the handler did before the error is undone. The one place that
-// catches errors.
+// catches errors. A handler asked for while another runs is skipped.
 void runHandler(QWidget& owner, const std::function<void()>& handler);
 
 } // namespace vorlane::shell

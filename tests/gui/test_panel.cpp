@@ -10,9 +10,7 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStyleOptionButton>
 #include <QtTest>
 
@@ -161,50 +159,6 @@ private slots:
                          metrics.height() <= room.height(),
                      name);
         }
-    }
-
-    // The keyboard.
-
-    void returnOrEnterPressesTheFocusedButton_data() {
-        QTest::addColumn<Qt::Key>("key");
-        QTest::newRow("Return") << Qt::Key_Return;
-        QTest::newRow("Enter") << Qt::Key_Enter;
-        QTest::newRow("Space") << Qt::Key_Space;
-    }
-    void returnOrEnterPressesTheFocusedButton() {
-        QFETCH(Qt::Key, key);
-        for (const char* name : {"cmdhex", "cmdclear"}) {
-            QAbstractButton& button = panel_->button(QString::fromLatin1(name));
-            const QSignalSpy clicks(&button, &QAbstractButton::clicked);
-            QTest::keyClick(&button, key);
-            QCOMPARE(clicks.count(), 1);
-        }
-    }
-
-    void keysWithAltOrCtrlTypeNothing_data() {
-        QTest::addColumn<char>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<QString>("typedNext");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("f") << 'f' << Qt::KeyboardModifiers() << "" << "750f";
-        QTest::newRow("Shift+F") << 'F' << Qt::KeyboardModifiers(Qt::ShiftModifier) << "" << "750F";
-        QTest::newRow("Alt+F") << 'f' << Qt::KeyboardModifiers(Qt::AltModifier) << "" << "750";
-        QTest::newRow("Ctrl+F") << 'f' << Qt::KeyboardModifiers(Qt::ControlModifier) << "" << "750";
-        QTest::newRow("Ctrl+Alt+F") << 'f' << (Qt::AltModifier | Qt::ControlModifier) << "" << "750";
-        QTest::newRow("Alt+Shift+4") << '$' << (Qt::AltModifier | Qt::ShiftModifier) << "" << "750";
-        // Ctrl+A still selects the whole text, which the next key replaces.
-        QTest::newRow("Ctrl+A") << 'a' << Qt::KeyboardModifiers(Qt::ControlModifier) << "9" << "9";
-    }
-    void keysWithAltOrCtrlTypeNothing() {
-        QFETCH(char, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(QString, typedNext);
-        QFETCH(QString, text);
-        auto& lines = static_cast<QLineEdit&>(panel_->control(QStringLiteral("txtlines")));
-        lines.end(false);
-        QTest::keyClick(&lines, key, modifiers);
-        QTest::keyClicks(&lines, typedNext);
-        QCOMPARE(lines.text(), text);
     }
 
     // "draw rings".
