@@ -23,9 +23,6 @@ namespace vorlane::shell {
 // program is ending, and nothing was going to be saved.
 struct DrawingStopped {};
 
-// The main window's title while a drawing runs: "Vorlane - 45 %".
-QString progressTitle(const QString& caption, std::int64_t done, std::int64_t total);
-
 class DrawingProgress {
 public:
     explicit DrawingProgress(QWidget& main);
