@@ -1,7 +1,9 @@
 #include "heldinput.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
+#include <QWidget>
+#include <QWindow>
 
 namespace vorlane::shell {
 
@@ -17,8 +19,11 @@ HeldInput::~HeldInput() {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [held] {
+            // A drawing that failed shows its message first: input for the
+            // windows that it blocks is dropped, as the window system does.
+            const QWidget* modal = QApplication::activeModalWidget();
             for (Held& input : *held) {
-                if (!input.target)
+                if (!input.target || (modal && input.target != modal->windowHandle()))
                     continue;
                 // A key goes the way of a replayed key, which tries the
                 // shortcuts first; a click stays the window system's, so
