@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -124,6 +125,27 @@ QFont toQFont(const Font& data) {
     return font;
 }
 
+// An entry field that a key pressed with Alt or Ctrl never types into: such a
+// key keeps its editing meaning (Ctrl+A selects all), but not its text.
+class EntryField final : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier))) {
+            QLineEdit::keyPressEvent(event);
+            return;
+        }
+        QKeyEvent withoutText(event->type(), event->key(), event->modifiers(),
+                              event->nativeScanCode(), event->nativeVirtualKey(),
+                              event->nativeModifiers(), QString(), event->isAutoRepeat(),
+                              static_cast<quint16>(event->count()));
+        QLineEdit::keyPressEvent(&withoutText);
+        event->setAccepted(withoutText.isAccepted());
+    }
+};
+
 QWidget* makeControl(Kind kind, const QString& text) {
     switch (kind) {
     case Kind::Rectangle:
@@ -136,9 +158,13 @@ QWidget* makeControl(Kind kind, const QString& text) {
         return label;
     }
     case Kind::TextBox:
-        return new QLineEdit(text);
-    case Kind::Button:
-        return new QPushButton(text);
+        return new EntryField(text);
+    case Kind::Button: {
+        auto* button = new QPushButton(text);
+        // Return and Enter press a button that has the focus, as Space does.
+        button->setAutoDefault(true);
+        return button;
+    }
     case Kind::TickedCheckBox: {
         auto* box = new QCheckBox(text);
         box->setChecked(true);
@@ -245,6 +271,9 @@ ControlPanel::ControlPanel() {
     for (const ControlData& row : kControls)
         controls_.insert(QString::fromLatin1(row.name), buildControl(row, *this));
     orderTabs(controls_);
+    // A screen reader names each field by the caption beside it.
+    for (const sim::RingField& row : sim::kRingFieldsByName)
+        field(QString::fromLatin1(row.name)).setAccessibleName(QString::fromLatin1(row.caption));
 }
 
 QWidget& ControlPanel::control(const QString& name) const {
@@ -270,14 +299,15 @@ void ControlPanel::setFieldText(const QString& name, const QString& text) {
     field(name).setText(text);
 }
 
-void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1,
-                                sim::RandomSource& random) const {
+void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1, sim::RandomSource& random,
+                                const sim::Progress& progress) const {
     sim::RingFields fields;
     for (const sim::RingField& field : sim::kRingFieldsByName)
         fields.*field.text = fieldText(QString::fromLatin1(field.name)).toStdString();
     const BusyCursor busy;
     sim::DrawSettings settings;
     settings.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    settings.progress = progress;
     sim::cmdhex_Click(fields, main, f1, random, settings);
 }
 

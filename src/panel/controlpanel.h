@@ -31,8 +31,10 @@ public:
     QAbstractButton& button(const QString& name) const;
 
     // "draw rings": draws on f1 from the fields' texts as they are now, with
-    // main's outer size and the program's random stream.
-    void cmdhex_Click(sim::WindowSize main, sim::Canvas& f1, sim::RandomSource& random) const;
+    // main's outer size and the program's random stream, telling progress
+    // how far it has come.
+    void cmdhex_Click(sim::WindowSize main, sim::Canvas& f1, sim::RandomSource& random,
+                      const sim::Progress& progress = {}) const;
     // "Clear": erases f1; nothing else changes.
     static void cmdclear_Click(sim::Canvas& f1);
 

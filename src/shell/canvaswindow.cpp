@@ -31,6 +31,8 @@ CanvasView::CanvasView(const QImage& image) : image_(image) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Set, though a window without a title bar never shows it.
     setWindowTitle(QStringLiteral("rr"));
+    // What a screen reader says for the canvas.
+    setAccessibleName(QStringLiteral("picture"));
 }
 
 void CanvasView::imageChanged() {

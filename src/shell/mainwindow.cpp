@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QShortcut>
 
 #include <stdexcept>
 
@@ -55,6 +56,9 @@ MainWindow::MainWindow() : area_(new QMdiArea) {
         item->setObjectName(QString::fromLatin1(entry.name));
         menuItems_.insert(item->objectName(), item);
     }
+    // F10 opens the File menu, as in other desktop programs.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this, file] { menuBar()->setActiveAction(file->menuAction()); });
 
     resize(sizePixels(kClientWidth), sizePixels(kClientHeight) + menuBar()->sizeHint().height());
 }

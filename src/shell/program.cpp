@@ -2,6 +2,7 @@
 
 #include "canvaswindow.h"
 #include "childframe.h"
+#include "drawingprogress.h"
 #include "files/files.h"
 #include "files/qtdialogs.h"
 #include "mainwindow.h"
@@ -39,6 +40,17 @@ void Program::savim_menu_Click() {
     files_->savimage(forms_.f1().Image());
 }
 
+void Program::drawRings() {
+    DrawingProgress shown(forms_.main());
+    try {
+        forms_.fc1().cmdhex_Click(
+            outerSize(forms_.main()), forms_.f1(), random_,
+            [&shown](std::int64_t done, std::int64_t total) { shown.report(done, total); });
+    } catch (const DrawingStopped&) {
+        // main was closed: the program ends as soon as the handler returns.
+    }
+}
+
 // Every user action that has a handler, and nothing else.
 void Program::wire() {
     MainWindow& main = forms_.main();
@@ -57,9 +69,7 @@ void Program::wire() {
 
     panel::ControlPanel& fc1 = forms_.fc1();
     QObject::connect(&fc1.button(QStringLiteral("cmdhex")), &QAbstractButton::clicked, &fc1,
-                     handler([this] {
-                         forms_.fc1().cmdhex_Click(outerSize(forms_.main()), forms_.f1(), random_);
-                     }));
+                     handler([this] { drawRings(); }));
     QObject::connect(&fc1.button(QStringLiteral("cmdclear")), &QAbstractButton::clicked, &fc1,
                      handler([this] { panel::ControlPanel::cmdclear_Click(forms_.f1()); }));
 

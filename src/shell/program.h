@@ -39,6 +39,8 @@ public:
     static std::unique_ptr<files::Dialogs> qtDialogs(QWidget* owner);
 
 private:
+    // "draw rings", showing how far it has come.
+    void drawRings();
     void wire();
 
     Forms forms_;

@@ -3,9 +3,11 @@
 #include "sim/errors.h"
 
 #include <QMessageBox>
+#include <QScopeGuard>
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace vorlane::shell {
@@ -21,20 +23,32 @@ void report(QWidget& owner, const std::string& message) {
 } // namespace
 
 void runHandler(QWidget& owner, const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const sim::RuntimeError& error) {
-        report(owner, sim::errorMessage(error));
-    } catch (const std::bad_alloc&) {
-        // E.g. the memory for a huge canvas.
-        report(owner, "Not enough memory: the command stopped.");
-    } catch (const std::exception& error) {
-        // A fault of the program itself; like a run-time error it ends only
-        // the command.
-        report(owner, std::string("Internal error: ") + error.what() + "\nThe command stopped.");
-    } catch (...) {
-        report(owner, "Internal error\nThe command stopped.");
+    // Handlers run one at a time, each to its end. While a drawing shows its
+    // progress, a screen reader's "press" may still come in: it is dropped.
+    static bool running = false;
+    if (running)
+        return;
+    std::optional<std::string> failure;
+    {
+        running = true;
+        const auto ended = qScopeGuard([] { running = false; });
+        try {
+            handler();
+        } catch (const sim::RuntimeError& error) {
+            failure = sim::errorMessage(error);
+        } catch (const std::bad_alloc&) {
+            // E.g. the memory for a huge canvas.
+            failure = "Not enough memory: the command stopped.";
+        } catch (const std::exception& error) {
+            // A fault of the program itself; like a run-time error it ends
+            // only the command.
+            failure = std::string("Internal error: ") + error.what() + "\nThe command stopped.";
+        } catch (...) {
+            failure = "Internal error\nThe command stopped.";
+        }
     }
+    if (failure)
+        report(owner, *failure);
 }
 
 } // namespace vorlane::shell

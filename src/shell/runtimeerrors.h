@@ -10,7 +10,8 @@ namespace vorlane::shell {
 // is reported in a message box that names it; the program goes on, and
 // nothing the handler did before the error is undone. Anything else that
 // escapes it (no memory, a fault of the program) ends it the same way, with
-// a message that says what it was. The one place that catches errors.
+// a message that says what it was. The one place that catches errors. A
+// handler asked for while another runs is skipped.
 void runHandler(QWidget& owner, const std::function<void()>& handler);
 
 } // namespace vorlane::shell

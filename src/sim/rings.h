@@ -76,11 +76,15 @@ double deviation(double phi, float tt);
 // scratch grey s as d nears the angle limit a; s itself from a on.
 std::int16_t segmentGrey(double d, float a, std::int16_t s);
 
+// Told now and then, on the calling thread, how many scratches are done out
+// of all. While it runs no thread draws on the canvas, so it may read the
+// pixels; what it throws ends the drawing.
+using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
+
 // How the drawing runs; the picture does not depend on it.
 struct DrawSettings {
     int threads = 1; // 1 draws on the calling thread alone
-    // Told now and then, on the calling thread, how many scratches are done out of all.
-    std::function<void(std::int64_t done, std::int64_t total)> progress;
+    Progress progress;
 };
 
 // Runs the whole command on f1; a RuntimeError ends it at the failing step and

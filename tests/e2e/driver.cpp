@@ -65,9 +65,16 @@ bool Driver::waitForFocus(const QString& window) const {
 // Moves the mouse pointer to the middle of the object.
 bool Driver::pointAt(const std::optional<Accessible>& object) const {
     const QRect area = object ? object->extents() : QRect();
-    return !area.isEmpty() &&
-           xdo({QStringLiteral("mousemove"), QStringLiteral("--sync"),
-                QString::number(area.center().x()), QString::number(area.center().y())});
+    if (area.isEmpty())
+        return false;
+    const QString x = QString::number(area.center().x()), y = QString::number(area.center().y());
+    // A move with --sync waits for the pointer to move, which it does not
+    // when it is there already.
+    QString location;
+    if (xdo({QStringLiteral("getmouselocation"), QStringLiteral("--shell")}, &location) &&
+        location.startsWith(QStringLiteral("X=%1\nY=%2\n").arg(x, y)))
+        return true;
+    return xdo({QStringLiteral("mousemove"), QStringLiteral("--sync"), x, y});
 }
 
 bool Driver::click(const std::optional<Accessible>& object) const {
@@ -92,6 +99,15 @@ std::optional<Accessible> Driver::inMainWindow(const QString& role, const QStrin
 
 std::optional<Accessible> Driver::drawRingsButton() const {
     return inMainWindow(QStringLiteral("push button"), QStringLiteral("draw rings"));
+}
+
+std::optional<Accessible> Driver::named(const QString& name, const QString& role) const {
+    const std::optional<Accessible> main = mainFrame();
+    if (main)
+        for (const Accessible& object : main->subtree())
+            if (object.name() == name && (role.isEmpty() || object.role() == role))
+                return object;
+    return std::nullopt;
 }
 
 std::optional<Accessible> Driver::dialog(const QString& title) const {
@@ -157,6 +173,11 @@ bool Driver::enterText(const QString& fieldCaption, const QString& text) const {
            poll([&] { return entry->text() == text; });
 }
 
+bool Driver::press(const QString& keys) const {
+    return xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), mainWindow_}) &&
+           xdo({QStringLiteral("key"), keys});
+}
+
 bool Driver::answerFileDialog(const QString& title, const QString& typed) const {
     const std::optional<QString> window = waitForNewWindow(title);
     return window && waitForFocus(*window) && type(typed) &&
@@ -184,6 +205,12 @@ QRect Driver::panelOnScreen() const {
     const std::optional<Accessible> panel =
         inMainWindow(QStringLiteral("frame"), QStringLiteral("Controls"));
     return panel ? panel->extents() : QRect();
+}
+
+QString Driver::windowTitle(const QString& window) const {
+    QString title;
+    xdo({QStringLiteral("getwindowname"), window}, &title);
+    return title.trimmed();
 }
 
 QSize Driver::windowSize(const QString& window) const {

@@ -31,9 +31,12 @@ public:
     bool waitUntilGone(const QString& title, const QString& window) const;
     // The outer size of a window, as the X server has it.
     QSize windowSize(const QString& window) const;
+    QString windowTitle(const QString& window) const;
 
     // Widgets.
     std::optional<Accessible> drawRingsButton() const;
+    // The first object in the main window with that name, and that role if one is given.
+    std::optional<Accessible> named(const QString& name, const QString& role = {}) const;
     // The panel's entry field on the row of the label with that caption.
     std::optional<Accessible> field(const QString& caption) const;
     QRect canvasOnScreen() const;
@@ -45,6 +48,8 @@ public:
     bool click(const std::optional<Accessible>& object) const;
     bool chooseFileMenuItem(const QString& caption) const;
     bool pressButton(const QString& window, const QString& caption) const;
+    // Keys pressed in the main window, as xdotool names them ("alt+f").
+    bool press(const QString& keys) const;
     // Replaces the whole text of a panel field by typing.
     bool enterText(const QString& fieldCaption, const QString& text) const;
     // Types into the file name box of the dialog that has just opened, and

@@ -9,8 +9,10 @@
 #include "xserver.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -90,9 +92,15 @@ private slots:
     void cancelledSaveDialogSaysNoFileWasSelected();
     void retrievedParametersComeBackIntoTheFields();
     void typeMismatchIsReportedAndTheNextDrawingWorks();
+    void fieldsAndThePictureAreNamedForScreenReaders();
+    void returnPressesTheFocusedDrawRings();
+    void keysWithAltOrCtrlLeaveTheFieldAsItWas();
     void windowManagerCloseEndsTheProgramWithStatusZero();
+    void aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose();
 
 private:
+    // Starts the program and waits for its panel.
+    void launch();
     // The canvas as the screen shows it.
     QImage grabCanvas();
     // The part of the canvas that the panel covers, in canvas coordinates.
@@ -101,6 +109,7 @@ private:
     QTemporaryDir work_;
     QTemporaryDir runtime_;
     XServer x_;
+    QProcessEnvironment xEnvironment_;
     AccessibilityBus bus_;
     QProcess vorlane_;
     std::optional<Driver> ui_;
@@ -130,13 +139,17 @@ void EndToEnd::initTestCase() {
 
     const QString xProblem = x_.start();
     QVERIFY2(xProblem.isEmpty(), qPrintable(xProblem));
-    QProcessEnvironment xEnvironment = QProcessEnvironment::systemEnvironment();
-    xEnvironment.insert(QStringLiteral("DISPLAY"), x_.display());
+    xEnvironment_ = QProcessEnvironment::systemEnvironment();
+    xEnvironment_.insert(QStringLiteral("DISPLAY"), x_.display());
 
     const QString busProblem = bus_.start(runtime_.path());
     QVERIFY2(busProblem.isEmpty(), qPrintable(busProblem));
 
-    QProcessEnvironment environment = xEnvironment;
+    launch();
+}
+
+void EndToEnd::launch() {
+    QProcessEnvironment environment = xEnvironment_;
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus_.sessionAddress());
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
@@ -148,12 +161,13 @@ void EndToEnd::initTestCase() {
     QVERIFY2(vorlane_.state() == QProcess::Running, qPrintable(vorlane_.errorString()));
 
     std::optional<Accessible> application;
+    // One that has ended may still be listed for a moment, without windows.
     QVERIFY2(poll([&] {
                  application = bus_.application(QStringLiteral("vorlane"));
-                 return application.has_value();
+                 return application && !application->children().isEmpty();
              }),
              "the program did not join the accessibility bus");
-    ui_.emplace(xEnvironment, *application);
+    ui_.emplace(xEnvironment_, *application);
     QVERIFY2(ui_->waitForMainWindow(), "the main window did not appear");
     QVERIFY2(poll([&] {
                  const std::optional<Accessible> button = ui_->drawRingsButton();
@@ -336,11 +350,83 @@ void EndToEnd::typeMismatchIsReportedAndTheNextDrawingWorks() {
     QCOMPARE(ui_->visibleWindows(kMainTitle), QStringList{ui_->mainWindow()});
 }
 
+void EndToEnd::fieldsAndThePictureAreNamedForScreenReaders() {
+    for (const char* caption :
+         {"smin", "smax", "lines", "seg ln", "scratch col", "sky col", "width", "anglim"}) {
+        const std::optional<Accessible> byName =
+            ui_->named(QString::fromLatin1(caption), QStringLiteral("text"));
+        QVERIFY2(byName, caption);
+        // The field of that name is the one beside the caption.
+        QCOMPARE(byName->extents(), ui_->field(QString::fromLatin1(caption))->extents());
+    }
+    const std::optional<Accessible> picture = ui_->named(QStringLiteral("picture"));
+    QVERIFY(picture);
+    QCOMPARE(picture->extents(), ui_->canvasOnScreen());
+}
+
+void EndToEnd::returnPressesTheFocusedDrawRings() {
+    const auto showsScratches = [this] {
+        return look(grabCanvas(), panelOnCanvas()).showsScratches();
+    };
+    // "Clear" takes the focus with the click; Tab moves it on to "draw rings".
+    QVERIFY(ui_->click(ui_->named(QStringLiteral("Clear"), QStringLiteral("push button"))));
+    QVERIFY(poll([&] { return !showsScratches(); }));
+    QVERIFY(ui_->press(QStringLiteral("Tab")) && ui_->press(QStringLiteral("Return")));
+    QVERIFY2(poll(showsScratches), "Return on \"draw rings\" drew nothing");
+}
+
+void EndToEnd::keysWithAltOrCtrlLeaveTheFieldAsItWas() {
+    const std::optional<Accessible> lines = ui_->field(QStringLiteral("lines"));
+    QVERIFY(lines);
+    const QString before = lines->text();
+    QVERIFY(ui_->click(lines) && ui_->press(QStringLiteral("End")));
+    for (const char* keys : {"alt+f", "ctrl+f", "ctrl+alt+f"})
+        QVERIFY(ui_->press(QString::fromLatin1(keys)));
+    // A plain key after them types, so they have all arrived.
+    QVERIFY(ui_->press(QStringLiteral("0")));
+    QVERIFY2(poll([&] { return lines->text() == before + QLatin1Char('0'); }),
+             qPrintable(lines->text()));
+}
+
 void EndToEnd::windowManagerCloseEndsTheProgramWithStatusZero() {
     bool ok = false;
     QVERIFY(x_.takesDeleteMessage(ui_->mainWindow().toULong(&ok)) && ok);
     x_.sendDeleteMessage(ui_->mainWindow().toULong());
     QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
+    QCOMPARE(vorlane_.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(vorlane_.exitCode(), 0);
+}
+
+void EndToEnd::aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose() {
+    launch();
+    // Far more scratches than the step waits for: the close ends the drawing.
+    QVERIFY(ui_->enterText(QStringLiteral("lines"), QStringLiteral("100000000")));
+    // Asked before: the program answers a screen reader only a few times a
+    // second while it draws. The drawing's canvas starts where this one does.
+    const QRect canvasArea = ui_->canvasOnScreen();
+    const QRect panel = ui_->panelOnScreen().translated(-canvasArea.topLeft());
+    QVERIFY(ui_->click(ui_->drawRingsButton()));
+    const QRegularExpression inProgress(QStringLiteral("^Vorlane - \\d+ %$"));
+    const auto drawing = [&] {
+        return inProgress.match(ui_->windowTitle(ui_->mainWindow())).hasMatch();
+    };
+    QVERIFY2(poll(drawing), "the title does not show the share done");
+    QImage canvas;
+    const bool growing = poll([&] {
+        canvas = x_.grab(canvasArea);
+        return look(canvas, panel).showsScratches();
+    });
+    canvas.save(QStringLiteral("endtoend-growing.png"));
+    QVERIFY2(growing && drawing(), "the canvas does not show the picture as it grows");
+
+    const unsigned long main = ui_->mainWindow().toULong();
+    QVERIFY2(x_.answersPing(main, milliseconds(1000)), "no answer to a ping within a second");
+    QVERIFY(drawing());
+    QElapsedTimer closing;
+    closing.start();
+    x_.sendDeleteMessage(main);
+    QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
+    QVERIFY2(closing.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(closing.elapsed())));
     QCOMPARE(vorlane_.exitStatus(), QProcess::NormalExit);
     QCOMPARE(vorlane_.exitCode(), 0);
 }

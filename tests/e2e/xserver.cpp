@@ -74,17 +74,49 @@ bool XServer::takesDeleteMessage(unsigned long window) const {
     return listed;
 }
 
-void XServer::sendDeleteMessage(unsigned long window) const {
+namespace {
+// A WM_PROTOCOLS message, as a window manager sends it.
+void sendProtocol(_XDisplay* connection, unsigned long window, const char* protocol,
+                  long token = 0) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(connection_, "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] =
-        static_cast<long>(XInternAtom(connection_, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, protocol, False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(connection_, window, False, NoEventMask, &event);
-    XFlush(connection_);
+    event.xclient.data.l[2] = static_cast<long>(window);
+    event.xclient.data.l[3] = token;
+    XSendEvent(connection, window, False, NoEventMask, &event);
+    XFlush(connection);
+}
+} // namespace
+
+void XServer::sendDeleteMessage(unsigned long window) const {
+    sendProtocol(connection_, window, "WM_DELETE_WINDOW");
+}
+
+bool XServer::answersPing(unsigned long window, std::chrono::milliseconds limit) const {
+    // The answer goes to the root window, for whoever watches its structure.
+    const Window root = DefaultRootWindow(connection_);
+    XSelectInput(connection_, root, StructureNotifyMask);
+    static long pings = 0;
+    const long token = ++pings;
+    sendProtocol(connection_, window, "_NET_WM_PING", token);
+    const bool answered = poll(
+        [&] {
+            while (XPending(connection_) > 0) {
+                XEvent event;
+                XNextEvent(connection_, &event);
+                if (event.type == ClientMessage && event.xclient.window == root &&
+                    event.xclient.data.l[3] == token)
+                    return true;
+            }
+            return false;
+        },
+        limit);
+    XSelectInput(connection_, root, NoEventMask);
+    return answered;
 }
 
 } // namespace vorlane::e2e

@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QString>
 
+#include <chrono>
+
 struct _XDisplay;
 
 namespace vorlane::e2e {
@@ -37,6 +39,8 @@ public:
     bool takesDeleteMessage(unsigned long window) const;
     // What a window manager does when its close button is pressed.
     void sendDeleteMessage(unsigned long window) const;
+    // Whether the window answers a window manager's _NET_WM_PING in time.
+    bool answersPing(unsigned long window, std::chrono::milliseconds limit) const;
 
 private:
     static constexpr QSize kScreenSize{1024, 768};

@@ -298,6 +298,15 @@ private slots:
         QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")), QStringLiteral("750"));
     }
 
+    void f10OpensTheFileMenu() {
+        main().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main()));
+        auto* file = main().menuBar()->findChild<QMenu*>(QStringLiteral("file"));
+        QTest::keyClick(&control("txtlines"), Qt::Key_F10);
+        QTRY_VERIFY(file->isVisible());
+        file->close();
+    }
+
     // The panel in the program.
 
     void tabbingFromTheLastFieldReachesClearBeforeDrawRings() {
@@ -310,11 +319,11 @@ private slots:
     void focusFollowsTheTabNumbers() {
         main().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&main()));
-        const QStringList order{"Command2",  "Command3",      "Command4",     "txtlam",
-                                "txtsegmin", "txtsegmax",     "txtlines",     "txtseglength",
-                                "txtsky",    "txtscratchcol", "txtdrawwidth", "txtanglim",
-                                "cmdclear",  "cmdhex",        "k2",           "k3",
-                                "k4",        "k5",            "k6"};
+        const QStringList order{
+            "Command2",     "Command3",  "Command4",     "txtlam", "txtsegmin",
+            "txtsegmax",    "txtlines",  "txtseglength", "txtsky", "txtscratchcol",
+            "txtdrawwidth", "txtanglim", "cmdclear",     "cmdhex", "k2",
+            "k3",           "k4",        "k5",           "k6"};
         QCOMPARE(panelTabOrderFrom("Command2", static_cast<int>(order.size())), order);
     }
 
@@ -356,6 +365,25 @@ private slots:
         QWidget* view = forms().f1().hWnd();
         const QPoint corner = view->mapTo(&main(), QPoint(view->width() - 2, view->height() - 2));
         QTRY_COMPARE(main().grab().toImage().pixel(corner), greyPixel(120));
+    }
+
+    // A key pressed during a long drawing waits for its end, a press that a
+    // screen reader asks for then is dropped, and closing main ends the drawing.
+    void aLongDrawingKeepsInputDropsNestedPressesAndStopsOnClose() {
+        setField("txtlines", "100000000");
+        auto& smin = static_cast<QLineEdit&>(control("txtsegmin"));
+        QString sminDuring;
+        QTimer::singleShot(500, this, [&] {
+            QTest::keyClick(&smin, '7');
+            sminDuring = smin.text();
+            click("cmdclear");
+            main().close();
+        });
+        click("cmdhex");
+        QCOMPARE(sminDuring, QStringLiteral("4"));
+        QVERIFY(!filledWith(forms().f1().Image(), greyPixel(0)));
+        QCOMPARE(main().windowTitle(), QStringLiteral("Vorlane"));
+        QTRY_COMPARE(smin.text(), QStringLiteral("47"));
     }
 
     // Run-time errors.

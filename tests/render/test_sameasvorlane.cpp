@@ -32,6 +32,9 @@ private slots:
         QTest::newRow("second, tall, long segments")
             << QSize(211, 601) << 2
             << QStringList{"txtseglength=.07", "txtsegmin=1", "txtsegmax=30", "txtscratchcol=120"};
+        // Long enough for Vorlane to show it several times as it grows.
+        QTest::newRow("first, shown as it grows")
+            << QSize(400, 460) << 1 << QStringList{"txtlines=150000"};
     }
     void samePicture() {
         QFETCH(QSize, canvas);
