@@ -78,10 +78,6 @@ private:
     void fill();
     void updateMapping();
     void drawLine(const ColouredLine& line, RowBand band) const;
-    void thinLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
-                  RowBand band) const;
-    void thickLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
-                   RowBand band) const;
 
     PixelView view_;
     Colour backColor_ = kWhite;
