@@ -22,7 +22,7 @@ constexpr std::size_t kMostSegmentsOfAScratch = 32767;
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 constexpr std::int64_t kNumbersPerScratch = 4;
 // Parts a thread takes on average when several share a batch.
-constexpr int kPartsPerThread = 4;
+constexpr int kPartsPerThread = 8;
 
 // Where a part of a batch failed first.
 struct SegmentFailure {

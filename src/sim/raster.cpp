@@ -4,6 +4,7 @@
 #include "lines.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace vorlane::sim {
@@ -74,7 +75,8 @@ void RasterCanvas::line(float x1, float y1, float x2, float y2) {
     if (view_.width <= 0 || view_.height <= 0)
         return;
     uniform_ = false;
-    drawLine({x1, y1, x2, y2, foreColor_}, {0, view_.height});
+    const ColouredLine drawn{x1, y1, x2, y2, foreColor_};
+    drawLines({&drawn, 1}, {0, view_.height});
     pixelsChanged();
 }
 
@@ -83,8 +85,7 @@ void RasterCanvas::drawBand(std::span<const ColouredLine> lines, RowBand band) c
     band.end = std::min(band.end, view_.height);
     if (view_.width <= 0 || band.first >= band.end)
         return;
-    for (const ColouredLine& line : lines)
-        drawLine(line, band);
+    drawLines(lines, band);
 }
 
 void RasterCanvas::bandsDrawn(const ColouredLine& last) {
@@ -95,21 +96,28 @@ void RasterCanvas::bandsDrawn(const ColouredLine& last) {
     pixelsChanged();
 }
 
-// The one place where user coordinates become pixels. Rows beyond the line's
-// ends by more than the pen reaches hold none of it.
-void RasterCanvas::drawLine(const ColouredLine& line, RowBand band) const {
-    const PixelLine pixels{(static_cast<double>(line.x1) - left_) * scaleX_,
-                           (static_cast<double>(line.y1) - top_) * scaleY_,
-                           (static_cast<double>(line.x2) - left_) * scaleX_,
-                           (static_cast<double>(line.y2) - top_) * scaleY_};
+// The one place where user coordinates become pixels.
+PixelLine RasterCanvas::toPixels(const ColouredLine& line) const {
+    return {(static_cast<double>(line.x1) - left_) * scaleX_,
+            (static_cast<double>(line.y1) - top_) * scaleY_,
+            (static_cast<double>(line.x2) - left_) * scaleX_,
+            (static_cast<double>(line.y2) - top_) * scaleY_};
+}
+
+void RasterCanvas::drawLines(std::span<const ColouredLine> lines, RowBand band) const {
+    assert(0 <= band.first && band.first < band.end && band.end <= view_.height);
+    // Rows beyond a line's ends by more than the pen reaches hold none of it.
     const double reach = penReach(drawWidth_);
-    if (!(std::max(pixels.y0, pixels.y1) >= band.first - reach &&
-          std::min(pixels.y0, pixels.y1) < band.end + reach))
-        return;
-    if (drawWidth_ == 1)
-        drawThinLine(view_, pixels, toPixel(line.colour), band);
-    else
-        drawWideLine(view_, pixels, drawWidth_, toPixel(line.colour), band);
+    const double first = band.first - reach, end = band.end + reach;
+    for (const ColouredLine& line : lines) {
+        const PixelLine pixels = toPixels(line);
+        if (!(std::max(pixels.y0, pixels.y1) >= first && std::min(pixels.y0, pixels.y1) < end))
+            continue;
+        if (drawWidth_ == 1)
+            drawThinLine(view_, pixels, toPixel(line.colour), band);
+        else
+            drawWideLine(view_, pixels, drawWidth_, toPixel(line.colour), band);
+    }
 }
 
 } // namespace vorlane::sim

@@ -12,6 +12,8 @@
 
 namespace vorlane::sim {
 
+struct PixelLine;
+
 // 32-bit pixels 0xffRRGGBB, rows stride pixels apart.
 struct PixelView {
     std::uint32_t* pixels = nullptr;
@@ -77,7 +79,9 @@ protected:
 private:
     void fill();
     void updateMapping();
-    void drawLine(const ColouredLine& line, RowBand band) const;
+    PixelLine toPixels(const ColouredLine& line) const;
+    // The lines in order, in the rows of the band, which lie in the picture.
+    void drawLines(std::span<const ColouredLine> lines, RowBand band) const;
 
     PixelView view_;
     Colour backColor_ = kWhite;
