@@ -29,8 +29,9 @@ void RasterCanvas::scale(float x1, float y1, float x2, float y2) {
 
 void RasterCanvas::updateMapping() {
     // Until the first scale() user coordinates are pixels.
-    scaleX_ = scaled_ ? view_.width / (static_cast<double>(right_) - left_) : 1.0;
-    scaleY_ = scaled_ ? view_.height / (static_cast<double>(bottom_) - top_) : 1.0;
+    mapping_ = {left_, top_,
+                scaled_ ? view_.width / (static_cast<double>(right_) - left_) : 1.0,
+                scaled_ ? view_.height / (static_cast<double>(bottom_) - top_) : 1.0};
 }
 
 void RasterCanvas::cls() {
@@ -96,28 +97,12 @@ void RasterCanvas::bandsDrawn(const ColouredLine& last) {
     pixelsChanged();
 }
 
-// The one place where user coordinates become pixels.
-PixelLine RasterCanvas::toPixels(const ColouredLine& line) const {
-    return {(static_cast<double>(line.x1) - left_) * scaleX_,
-            (static_cast<double>(line.y1) - top_) * scaleY_,
-            (static_cast<double>(line.x2) - left_) * scaleX_,
-            (static_cast<double>(line.y2) - top_) * scaleY_};
-}
-
 void RasterCanvas::drawLines(std::span<const ColouredLine> lines, RowBand band) const {
     assert(0 <= band.first && band.first < band.end && band.end <= view_.height);
-    // Rows beyond a line's ends by more than the pen reaches hold none of it.
-    const double reach = penReach(drawWidth_);
-    const double first = band.first - reach, end = band.end + reach;
-    for (const ColouredLine& line : lines) {
-        const PixelLine pixels = toPixels(line);
-        if (!(std::max(pixels.y0, pixels.y1) >= first && std::min(pixels.y0, pixels.y1) < end))
-            continue;
-        if (drawWidth_ == 1)
-            drawThinLine(view_, pixels, toPixel(line.colour), band);
-        else
-            drawWideLine(view_, pixels, drawWidth_, toPixel(line.colour), band);
-    }
+    if (drawWidth_ == 1)
+        drawThinLines(view_, mapping_, lines, band);
+    else
+        drawWideLines(view_, mapping_, lines, drawWidth_, band);
 }
 
 } // namespace vorlane::sim

@@ -72,10 +72,21 @@ bool inside(const PixelLine& s, double width, double height) {
            s.x1 < width && s.y1 >= 0.0 && s.y1 < height;
 }
 
-} // namespace
+// Every pixel of the path, both ends included; those outside the band only
+// when the path may leave it.
+template <bool kMayLeaveBand>
+void walk(Path path, std::uint32_t* p, std::uint32_t pixel, const BandPixels& bandPixels) {
+    for (int left = path.steps();; --left) {
+        if (!kMayLeaveBand || bandPixels.holds(p))
+            *p = pixel;
+        if (left == 0)
+            break;
+        path.advance(p);
+    }
+}
 
-void drawThinLine(const PixelView& view, PixelLine s, std::uint32_t pixel, RowBand band) {
-    assert(0 <= band.first && band.first < band.end && band.end <= view.height);
+void drawThinLine(const PixelView& view, PixelLine s, std::uint32_t pixel, RowBand band,
+                  const BandPixels& bandPixels) {
     const double width = view.width, height = view.height;
     if (!inside(s, width, height) && !clip(s, {0.0, 0.0, width, height}))
         return;
@@ -84,18 +95,27 @@ void drawThinLine(const PixelView& view, PixelLine s, std::uint32_t pixel, RowBa
     const auto row = [&](double v) { return std::min(static_cast<int>(v), view.height - 1); };
     const int x = column(s.x0), y = row(s.y0);
     const int xEnd = column(s.x1), yEnd = row(s.y1);
-    if (std::max(y, yEnd) < band.first || std::min(y, yEnd) >= band.end)
+    const int top = std::min(y, yEnd), bottom = std::max(y, yEnd);
+    if (bottom < band.first || top >= band.end)
         return;
+    const Path path(view, x, y, xEnd, yEnd);
+    std::uint32_t* const start = view.pixels + y * view.stride + x;
+    if (top >= band.first && bottom < band.end)
+        walk<false>(path, start, pixel, bandPixels);
+    else
+        walk<true>(path, start, pixel, bandPixels);
+}
 
+} // namespace
+
+void drawThinLines(const PixelView& view, const PixelMapping& mapping,
+                   std::span<const ColouredLine> lines, RowBand band) {
+    assert(0 <= band.first && band.first < band.end && band.end <= view.height);
     const BandPixels bandPixels(view, band);
-    Path path(view, x, y, xEnd, yEnd);
-    std::uint32_t* p = view.pixels + y * view.stride + x;
-    for (int left = path.steps();; --left) {
-        if (bandPixels.holds(p))
-            *p = pixel;
-        if (left == 0)
-            break;
-        path.advance(p);
+    for (const ColouredLine& line : lines) {
+        const PixelLine pixels = mapping(line);
+        if (mayReach(pixels, band, penReach(1)))
+            drawThinLine(view, pixels, toPixel(line.colour), band, bandPixels);
     }
 }
 

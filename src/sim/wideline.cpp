@@ -61,16 +61,12 @@ void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
     }
 }
 
-} // namespace
-
 // The pen covers a stroke with round ends. The stroke is half open, its edge
 // towards +x (towards +y for a level line) left out, so that a pen of width w
 // covers w pixels across wherever the line lies; the round ends stay within
 // the stroke. Each row is one run of pixels, since that shape is convex.
 void drawWideLine(const PixelView& view, PixelLine line, int penWidth, std::uint32_t pixel,
                   RowBand band) {
-    assert(penWidth > 1);
-    assert(0 <= band.first && band.first < band.end && band.end <= view.height);
     const double r = penWidth / 2.0;
     const double margin = penReach(penWidth);
     PixelLine s = line;
@@ -131,6 +127,20 @@ void drawWideLine(const PixelView& view, PixelLine line, int penWidth, std::uint
         if (first > last)
             continue;
         fillRun(view.pixels + row * view.stride, first, last, pixel);
+    }
+}
+
+} // namespace
+
+void drawWideLines(const PixelView& view, const PixelMapping& mapping,
+                   std::span<const ColouredLine> lines, int penWidth, RowBand band) {
+    assert(penWidth > 1);
+    assert(0 <= band.first && band.first < band.end && band.end <= view.height);
+    const double reach = penReach(penWidth);
+    for (const ColouredLine& line : lines) {
+        const PixelLine pixels = mapping(line);
+        if (mayReach(pixels, band, reach))
+            drawWideLine(view, pixels, penWidth, toPixel(line.colour), band);
     }
 }
 
