@@ -1,6 +1,7 @@
 #include "lines.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace vorlane::sim {
@@ -22,6 +23,7 @@ constexpr int kMostCuts = 16;
 // Cohen-Sutherland. A cut end lands exactly on the edge it crosses, so lines
 // from far away keep their place.
 bool clip(PixelLine& s, const Box& box) {
+    assert(box.left <= box.right && box.top <= box.bottom);
     if (!finite(s))
         return false;
     enum : unsigned { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };

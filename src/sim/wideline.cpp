@@ -50,6 +50,7 @@ int ceilWithin(double v, int limit) {
 // surplus ones on its last pixel: a loop over a few pixels would mispredict
 // its end on nearly every run.
 void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
+    assert(first <= last);
     const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
     if (last - first >= 3) {
         for (int x = first; x < last - 3; x += 4)
