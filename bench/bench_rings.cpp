@@ -1,22 +1,33 @@
 // Times "draw rings" on a 1600 x 1000 pixel canvas against its floor, the
-// segment math of the drawing rules in a plain loop (no canvas, no virtual
-// call), for the default values, for 100,000 scratches and for pen width 3,
-// on one and on two threads; prints each drawing's time as a ratio to the
-// floor of the same scratches, from the same run.
+// values of the same segments in a plain loop (bench/floor.h), for the
+// default values, for 100,000 scratches and for pen width 3, on one and on
+// two threads. The cases run interleaved, repetition by repetition, so that a
+// drift of the machine's speed favours none; the table gives each drawing's
+// median time as a ratio to the floor's for the same scratches.
+//
+//   bench_rings [benchmark options]        the drawing in this process
+//   bench_rings --processes RENDER [ROUNDS] whole vorlane-render processes
+//   bench_rings --floor N                   the floor for N scratches, alone
 
+#include "floor.h"
+#include "machine.h"
 #include "sim/buffercanvas.h"
-#include "sim/m1.h"
 #include "sim/rings.h"
-#include "sim/scratch.h"
+#include "wholeprocess.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
+using namespace vorlane;
 using namespace vorlane::sim;
 
 namespace {
@@ -24,26 +35,15 @@ namespace {
 // The main window's outer size that fits the canvas to 1600 x 1000 pixels.
 constexpr WindowSize kMain = mainWindowFor(1600, 1000);
 constexpr std::int64_t kDefaultScratches = 750;
+constexpr int kRepetitions = 9;
 
-// The default values' segments from the program's stream, drawn nowhere.
 void Floor(benchmark::State& state) {
-    m1::setconstants();
-    const ScratchRules scratchRules{4, 96};
-    const SegmentRules segmentRules{0.02f, 15.0f, 50};
     Mt19937Source random;
     std::int64_t segments = 0;
     for (auto _ : state)
-        for (std::int64_t i = 0; i < state.range(0); ++i) {
-            const Scratch scratch = makeScratch([&] { return random.next(); }, scratchRules);
-            ScratchWalk walk(scratch, segmentRules);
-            for (std::int32_t j = 0; j < scratch.n; ++j) {
-                const Colour colour = walk.colour();
-                benchmark::DoNotOptimize(walk.line(colour));
-            }
-            segments += scratch.n;
-        }
-    state.counters["segments/s"] =
-        benchmark::Counter(static_cast<double>(segments), benchmark::Counter::kIsRate);
+        segments += bench::floorSegments(random, state.range(0));
+    state.counters["segments"] =
+        benchmark::Counter(static_cast<double>(segments), benchmark::Counter::kAvgIterations);
 }
 
 // The whole command: arguments scratches, threads, pen width.
@@ -63,7 +63,7 @@ BENCHMARK(Floor)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
-    ->Repetitions(5);
+    ->Repetitions(kRepetitions);
 BENCHMARK(Whole)
     ->ArgNames({"scratches", "threads", "pen"})
     ->Args({kDefaultScratches, 1, 1})
@@ -74,39 +74,71 @@ BENCHMARK(Whole)
     ->Args({kDefaultScratches, 2, 3})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
-    ->Repetitions(5);
+    ->Repetitions(kRepetitions);
 
-// Keeps each benchmark's median time, so the ratios come from one run and
-// a passing disturbance of a shared machine moves them little.
+// Keeps each benchmark's median time and, for the floor, its segments.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-    std::map<std::string, double> times; // by name, all in the same unit
+    struct Median {
+        double ms = 0.0;
+        double segments = 0.0;
+    };
+    std::map<std::string, Median> medians; // by name
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                times[run.run_name.function_name + "/" + run.run_name.args] =
-                    run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                const auto segments = run.counters.find("segments");
+                medians[run.run_name.function_name + "/" + run.run_name.args] = {
+                    run.GetAdjustedRealTime(),
+                    segments == run.counters.end() ? 0.0 : segments->second.value};
+            }
         ConsoleReporter::ReportRuns(runs);
     }
 };
 
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+int runInProcess(int argc, char** argv) {
+    // Interleaved unless asked otherwise; shorter repetitions, more of them.
+    std::vector<char*> arguments(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    char minTime[] = "--benchmark_min_time=0.2";
+    arguments.insert(arguments.begin() + 1, {interleave, minTime});
+    int argumentCount = static_cast<int>(arguments.size());
+    benchmark::Initialize(&argumentCount, arguments.data());
+    const std::string before = bench::loadAverage();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nCPU: %s\nload average: %s before, %s after\n", bench::cpuModel().c_str(),
+                before.c_str(), bench::loadAverage().c_str());
+    for (const auto& [name, median] : reporter.medians)
+        if (median.segments > 0.0)
+            std::printf("%-36s %8.1f ns/segment\n", name.c_str(),
+                        median.ms * 1e6 / median.segments);
     // "Whole/scratches:750/threads:1/pen:1" against "Floor/750".
-    for (const auto& [name, time] : reporter.times) {
+    std::printf("%-36s %10s %8s\n", "case", "median ms", "/ floor");
+    for (const auto& [name, median] : reporter.medians) {
         const auto from = name.find("scratches:");
         if (from == std::string::npos)
             continue;
         const std::string count = name.substr(from + 10, name.find('/', from) - from - 10);
-        const auto floor = reporter.times.find("Floor/" + count);
-        if (floor != reporter.times.end())
-            std::printf("%-36s / floor = %.2f\n", name.c_str(), time / floor->second);
+        const auto floor = reporter.medians.find("Floor/" + count);
+        if (floor != reporter.medians.end())
+            std::printf("%-36s %10.3f %8.2f\n", name.c_str(), median.ms, median.ms / floor->second.ms);
     }
     benchmark::Shutdown();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--floor") == 0) {
+        Mt19937Source random;
+        bench::floorSegments(random, std::atol(argv[2]));
+        return 0;
+    }
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--processes") == 0)
+        return bench::compareWholeProcesses(std::filesystem::read_symlink("/proc/self/exe"), argv[2],
+                                            argc == 4 ? std::atoi(argv[3]) : 7);
+    return runInProcess(argc, argv);
 }

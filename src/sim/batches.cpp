@@ -22,7 +22,7 @@ constexpr std::size_t kMostSegmentsOfAScratch = 32767;
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 constexpr std::int64_t kNumbersPerScratch = 4;
 // Parts a thread takes on average when several share a batch.
-constexpr int kPartsPerThread = 4;
+constexpr int kPartsPerThread = 8;
 
 // Where a part of a batch failed first.
 struct SegmentFailure {
@@ -31,10 +31,11 @@ struct SegmentFailure {
     std::optional<Colour> colour; // when the failure came after the colour was set
 };
 
-// A scratch whose own numbers failed: the numbers it took, and the error.
+// The scratch after a batch, which could not be made: the numbers it took,
+// the failing one included, and what was thrown.
 struct ScratchFailure {
     std::int64_t numbers;
-    ErrorKind kind;
+    std::exception_ptr error;
 };
 
 // Scratches with their segments: the index of each scratch's first segment
@@ -43,7 +44,7 @@ struct Batch {
     std::vector<Scratch> scratches;
     std::vector<std::size_t> starts;
     std::vector<ColouredLine> segments;
-    std::optional<ScratchFailure> scratchFailure; // of the scratch after the batch
+    std::optional<ScratchFailure> scratchFailure;
     std::vector<SegmentFailure> failures;
 
     Batch() {
@@ -69,10 +70,22 @@ struct Batch {
     std::size_t drawable() const { return std::min(firstFailure(), segments.size()); }
 };
 
-// The threads go through the batches in step: all compute the segments of a
-// batch, then all draw it while the calling thread first reads the next
-// batch's numbers, then all compute the next while the calling thread first
-// settles the last.
+// Every thread, the calling one among them, runs the same loop over two
+// batches c and c' that swap roles each round. A round has two phases, each
+// ended by a barrier at which every thread waits for all:
+//
+//   phase    every thread writes           the calling thread first
+//   compute  segments and failures of c,   settles c', drawn last round (the
+//            each thread its parts         canvas's state, the stream, the
+//                                          progress report, the end), then
+//                                          reads c' afresh ahead
+//   draw     pixels of c, each thread      -
+//            its band of rows
+//
+// Nothing else is written during a phase. The barrier's step, on one thread
+// once all have arrived, resets the counter of parts or bands and, after the
+// compute phase, decides to stop from what the calling thread settled; every
+// thread reads that after the barrier, so all leave the loop together.
 class BatchDrawing {
 public:
     BatchDrawing(RasterCanvas& f1, RandomSource& random, RandomSource& ahead,
@@ -92,10 +105,19 @@ public:
     void run();
 
 private:
+    struct AtBarrier {
+        BatchDrawing* drawing;
+        void operator()() noexcept { drawing->atBarrier(); }
+    };
+    using Sync = std::barrier<AtBarrier>;
+
+    void loop(bool calling, Sync& sync) noexcept;
+    void atBarrier() noexcept;
+    void settleAndReadAhead(Batch& drawn, const Batch& computing);
     void prepare(Batch& batch);
     void compute(Batch& batch, int part);
     void draw(const Batch& batch, int band) const;
-    bool settle(const Batch& batch);
+    void settle(const Batch& batch);
     void moveOn(std::int64_t numbers);
 
     RasterCanvas& f1_;
@@ -111,58 +133,28 @@ private:
     const int parts_;
 
     Batch batches_[2];
+    // Written by the calling thread alone.
     std::int64_t prepared_ = 0; // scratches read into batches
     std::int64_t done_ = 0;     // scratches drawn and settled
+    bool ended_ = false;        // the last batch is settled, or one failed
+    std::exception_ptr thrown_; // what ended the drawing
+    // Written at the barriers alone.
+    bool drawing_ = false; // the phase that ends at the next barrier
+    bool stop_ = false;
     // The next part and band that no thread has taken yet.
     std::atomic<int> nextPart_ = 0;
     std::atomic<int> nextBand_ = 0;
-    std::optional<ErrorKind> error_;
 };
 
 void BatchDrawing::run() {
     prepare(batches_[0]);
-    std::barrier<> sync(threads_);
-    bool stop = false;
-    std::exception_ptr thrown;
-    // The calling thread's own steps; whatever they throw waits until the
-    // helpers have ended.
-    const auto onCallingThread = [&](const auto& step) {
-        try {
-            step();
-        } catch (...) {
-            thrown = std::current_exception();
-            stop = true;
-        }
-    };
-    // Threads take parts and bands as they come free, so one that the system
-    // holds back delays only what it has in hand. Bands are one a thread:
-    // each goes through every line, so more would cost more than they
-    // balance. At each barrier every thread waits for all, so a step sees
-    // all of the last.
-    const auto computeAll = [&](Batch& batch) {
-        for (int part; (part = nextPart_.fetch_add(1, std::memory_order_relaxed)) < parts_;)
-            compute(batch, part);
-    };
-    const auto drawAll = [&](const Batch& batch) {
-        for (int band; (band = nextBand_.fetch_add(1, std::memory_order_relaxed)) < threads_;)
-            draw(batch, band);
-    };
-    const auto helper = [&] {
-        for (int current = 0;; current ^= 1) {
-            computeAll(batches_[current]);
-            sync.arrive_and_wait();
-            if (stop)
-                return;
-            drawAll(batches_[current]);
-            sync.arrive_and_wait();
-        }
-    };
+    Sync sync(threads_, AtBarrier{this});
     {
         std::vector<std::jthread> helpers;
         helpers.reserve(static_cast<std::size_t>(threads_ - 1));
         for (int started = 1; started < threads_; ++started) {
             try {
-                helpers.emplace_back(helper);
+                helpers.emplace_back([&] { loop(false, sync); });
             } catch (const std::system_error&) {
                 // Fewer threads share the parts and bands; the picture stays the same.
                 for (int missing = started; missing < threads_; ++missing)
@@ -170,40 +162,59 @@ void BatchDrawing::run() {
                 break;
             }
         }
-        for (int current = 0;; current ^= 1) {
-            Batch& batch = batches_[current];
-            Batch& next = batches_[current ^ 1];
-            computeAll(batch);
-            sync.arrive_and_wait();
-            if (stop)
-                break;
-            onCallingThread([&] {
-                next.clear();
-                nextPart_ = 0;
-                if (prepared_ < total_ && !batch.scratchFailure) {
-                    try {
-                        prepare(next);
-                    } catch (...) { // the helpers will compute it: leave it whole
-                        next.clear();
-                        throw;
-                    }
-                }
-            });
-            drawAll(batch);
-            sync.arrive_and_wait();
-            onCallingThread([&] {
-                nextBand_ = 0;
-                stop = stop || !settle(batch);
-            });
-        }
+        loop(true, sync);
     }
-    if (thrown)
-        std::rethrow_exception(thrown);
-    if (error_)
-        raise(*error_);
+    if (thrown_)
+        std::rethrow_exception(thrown_);
 }
 
-// The batch's scratches from their numbers, read ahead.
+// Threads take parts and bands as they come free, so one that the system
+// holds back delays only what it has in hand. Bands are one a thread: each
+// goes through every line, so more would cost more than they balance.
+// Nothing here throws but what compute() catches.
+void BatchDrawing::loop(bool calling, Sync& sync) noexcept {
+    for (int c = 0;; c ^= 1) {
+        Batch& batch = batches_[c];
+        if (calling)
+            settleAndReadAhead(batches_[c ^ 1], batch);
+        for (int part; (part = nextPart_.fetch_add(1, std::memory_order_relaxed)) < parts_;)
+            compute(batch, part);
+        sync.arrive_and_wait();
+        if (stop_)
+            return;
+        for (int band; (band = nextBand_.fetch_add(1, std::memory_order_relaxed)) < threads_;)
+            draw(batch, band);
+        sync.arrive_and_wait();
+    }
+}
+
+void BatchDrawing::atBarrier() noexcept {
+    if (drawing_) {
+        nextBand_.store(0, std::memory_order_relaxed);
+    } else {
+        nextPart_.store(0, std::memory_order_relaxed);
+        stop_ = ended_;
+    }
+    drawing_ = !drawing_;
+}
+
+// The calling thread's steps in the compute phase of `computing`.
+void BatchDrawing::settleAndReadAhead(Batch& drawn, const Batch& computing) {
+    try {
+        settle(drawn);
+    } catch (...) {
+        thrown_ = std::current_exception();
+        ended_ = true;
+    }
+    if (ended_)
+        return;
+    drawn.clear();
+    if (!computing.scratchFailure)
+        prepare(drawn);
+}
+
+// The batch's scratches from their numbers, read ahead; whatever a scratch
+// throws, the stream's failure included, ends the batch.
 void BatchDrawing::prepare(Batch& batch) {
     while (prepared_ < total_ && batch.scratches.size() < kBatchScratches &&
            batch.starts.back() < kBatchSegments) {
@@ -217,8 +228,8 @@ void BatchDrawing::prepare(Batch& batch) {
             batch.starts.push_back(batch.starts.back() +
                                    static_cast<std::size_t>(std::max<int>(0, scratch.n)));
             batch.scratches.push_back(scratch);
-        } catch (const RuntimeError& e) {
-            batch.scratchFailure = ScratchFailure{numbers, e.kind()};
+        } catch (...) {
+            batch.scratchFailure = ScratchFailure{numbers, std::current_exception()};
             break;
         }
         ++prepared_;
@@ -271,8 +282,11 @@ void BatchDrawing::draw(const Batch& batch, int band) const {
 }
 
 // After a batch was drawn: the canvas's state, the stream's position and the
-// report; false when the drawing ends.
-bool BatchDrawing::settle(const Batch& batch) {
+// report; throws what ends the drawing there. The first round's batch holds
+// nothing.
+void BatchDrawing::settle(const Batch& batch) {
+    if (batch.scratches.empty() && !batch.scratchFailure)
+        return;
     const std::size_t drawn = batch.drawable();
     if (drawn > 0)
         f1_.bandsDrawn(batch.segments[drawn - 1]);
@@ -289,20 +303,19 @@ bool BatchDrawing::settle(const Batch& batch) {
             std::upper_bound(batch.starts.begin(), batch.starts.end() - 1, failedAt) -
             batch.starts.begin();
         moveOn(kNumbersPerScratch * taken);
-        error_ = failure.kind;
-        return false;
+        raise(failure.kind);
     }
     const auto scratches = static_cast<std::int64_t>(batch.scratches.size());
     moveOn(kNumbersPerScratch * scratches);
     done_ += scratches;
     if (batch.scratchFailure) {
+        // The stream fails here itself where the copy read ahead failed.
         moveOn(batch.scratchFailure->numbers);
-        error_ = batch.scratchFailure->kind;
-        return false;
+        std::rethrow_exception(batch.scratchFailure->error);
     }
     if (settings_.progress)
         settings_.progress(done_, total_);
-    return done_ < total_;
+    ended_ = done_ >= total_;
 }
 
 void BatchDrawing::moveOn(std::int64_t numbers) {

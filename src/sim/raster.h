@@ -5,38 +5,13 @@
 // RasterCanvas, give it their buffer and add the window geometry.
 
 #include "canvas.h"
+#include "lines.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace vorlane::sim {
-
-// 32-bit pixels 0xffRRGGBB, rows stride pixels apart.
-struct PixelView {
-    std::uint32_t* pixels = nullptr;
-    int width = 0;
-    int height = 0;
-    std::ptrdiff_t stride = 0;
-};
-
-// The pixel of a colour value.
-constexpr std::uint32_t toPixel(Colour colour) {
-    const auto c = static_cast<std::uint32_t>(colour);
-    return 0xff000000u | (c & 0xffu) << 16 | (c & 0xff00u) | (c >> 16 & 0xffu);
-}
-
-// A line in its own colour, in user coordinates.
-struct ColouredLine {
-    float x1, y1, x2, y2;
-    Colour colour;
-};
-
-// The rows first to end - 1 of the drawing area.
-struct RowBand {
-    int first = 0;
-    int end = 0;
-};
 
 class RasterCanvas : public Canvas {
 public:
@@ -77,11 +52,7 @@ protected:
 private:
     void fill();
     void updateMapping();
-    void drawLine(const ColouredLine& line, RowBand band) const;
-    void thinLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
-                  RowBand band) const;
-    void thickLine(double px0, double py0, double px1, double py1, std::uint32_t pixel,
-                   RowBand band) const;
+    void drawLines(std::span<const ColouredLine> lines, RowBand band) const;
 
     PixelView view_;
     Colour backColor_ = kWhite;
@@ -92,7 +63,7 @@ private:
     // User coordinates of the edges, and their mapping onto pixels.
     float left_ = 0.0f, top_ = 0.0f, right_ = 1.0f, bottom_ = 1.0f;
     bool scaled_ = false;
-    double scaleX_ = 1.0, scaleY_ = 1.0;
+    PixelMapping mapping_;
 };
 
 } // namespace vorlane::sim

@@ -11,39 +11,6 @@
 
 namespace vorlane::sim {
 
-Colour grey(std::int16_t g) {
-    if (g < 0)
-        raise(ErrorKind::InvalidArgument);
-    const Colour level = g > 255 ? 255 : g;
-    return level * 0x010101;
-}
-
-double deviation(double phi, float tt) {
-    const float tphi = toSingle(std::tan(phi));
-    double q;
-    if (tphi == 0.0f) {
-        // The start point lies on the x axis or at the source: the circle's
-        // tangent is vertical, and q is the limit of the general formula.
-        if (tt == 0.0f)
-            return 90.0;
-        q = 1.0 / static_cast<double>(tt);
-    } else {
-        const double m = checked(-1.0f / tphi); // the tangent's slope, single
-        const double denominator = m * tt + 1.0;
-        if (denominator == 0.0) // the scratch runs along the radius
-            return 90.0;
-        q = (m - tt) / denominator;
-    }
-    return std::fabs(static_cast<double>(m1::todeg) * std::atan(q));
-}
-
-std::int16_t segmentGrey(double d, float a, std::int16_t s) {
-    if (toSingle(d) >= a)
-        return s;
-    const std::int16_t span = subtract<std::int16_t>(255, s);
-    return toInt16Round(255.0 - d / static_cast<double>(a) * span);
-}
-
 namespace {
 
 using Field = std::string RingFields::*;

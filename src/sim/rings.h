@@ -63,19 +63,6 @@ struct WindowSize {
     float width = 0.0f;
 };
 
-// Grey level g as a colour value: components above 255 count as 255, and a
-// negative level is an invalid argument.
-Colour grey(std::int16_t g);
-
-// The angle in degrees, 0 to 90, between a scratch whose direction has the
-// tangent tt and the tangent of the circle about the source through a point at
-// polar angle phi.
-double deviation(double phi, float tt);
-
-// The grey of a segment at deviation d: white at 0, moving linearly to the
-// scratch grey s as d nears the angle limit a; s itself from a on.
-std::int16_t segmentGrey(double d, float a, std::int16_t s);
-
 // Told now and then, on the calling thread, how many scratches are done out
 // of all. While it runs no thread draws on the canvas, so it may read the
 // pixels; what it throws ends the drawing.

@@ -15,6 +15,59 @@
 
 namespace vorlane::sim {
 
+// Grey level g as a colour value: components above 255 count as 255, and a
+// negative level is an invalid argument.
+inline Colour grey(std::int16_t g) {
+    if (g < 0) [[unlikely]]
+        raise(ErrorKind::InvalidArgument);
+    const Colour level = g > 255 ? 255 : g;
+    return level * 0x010101;
+}
+
+// The angle in degrees, 0 to 90, between a scratch whose direction has the
+// tangent tt and the tangent of the circle about the source through a point at
+// polar angle phi.
+inline double deviation(double phi, float tt) {
+    // Within the single range: no double lies nearer pi/2 than the tangent's
+    // 1.6e16 needs, so no check.
+    const auto tphi = static_cast<float>(std::tan(phi));
+    double q;
+    if (tphi == 0.0f) [[unlikely]] {
+        // The start point lies on the x axis or at the source: the circle's
+        // tangent is vertical, and q is the limit of the general formula.
+        if (tt == 0.0f)
+            return 90.0;
+        q = 1.0 / static_cast<double>(tt);
+    } else {
+        const double m = checked(-1.0f / tphi); // the tangent's slope, single
+        const double denominator = m * tt + 1.0;
+        if (denominator == 0.0) [[unlikely]] // the scratch runs along the radius
+            return 90.0;
+        q = (m - tt) / denominator;
+    }
+    return std::fabs(static_cast<double>(m1::todeg) * std::atan(q));
+}
+
+// The grey of a segment at deviation d: white at 0, moving linearly to the
+// scratch grey s as d nears the angle limit a; s itself from a on.
+inline std::int16_t segmentGrey(double d, float a, std::int16_t s) {
+    if (toSingle(d) >= a)
+        return s;
+    const std::int16_t span = subtract<std::int16_t>(255, s);
+    return toInt16Round(255.0 - d / static_cast<double>(a) * span);
+}
+
+// The sine and the cosine of one angle: glibc's sincos gives the same bits as
+// sin and cos apart, in about half their time.
+struct SineCosine {
+    double sin, cos;
+};
+inline SineCosine sineCosine(double angle) {
+    SineCosine result;
+    ::sincos(angle, &result.sin, &result.cos);
+    return result;
+}
+
 // What every scratch shares: the least number of segments and the span above it.
 struct ScratchRules {
     std::int16_t nmin;
@@ -45,8 +98,9 @@ template <typename Next> Scratch makeScratch(Next&& next, const ScratchRules& ru
 
     const float u2 = next();
     const double theta = static_cast<double>(m1::torad) * 360.0 * u2;
-    scratch.ct = toSingle(std::cos(theta));
-    scratch.st = toSingle(std::sin(theta));
+    const SineCosine direction = sineCosine(theta);
+    scratch.ct = toSingle(direction.cos);
+    scratch.st = toSingle(direction.sin);
     scratch.tt = toSingle(std::tan(theta));
 
     const float u3 = next();
@@ -66,8 +120,9 @@ public:
     Colour colour() {
         const double r = std::sqrt(x_ * x_ + y_ * y_);
         const double phi = m1::polarangle(x_, y_);
-        const float cphi = toSingle(std::cos(phi));
-        const float sphi = toSingle(std::sin(phi));
+        const SineCosine polar = sineCosine(phi);
+        const auto cphi = static_cast<float>(polar.cos); // within [-1, 1]: no check
+        const auto sphi = static_cast<float>(polar.sin);
         // Rebuilt from the polar form, so the single cphi and sphi enter every step.
         xe_ = static_cast<double>(scratch_.ct) * rules_.l + static_cast<double>(cphi) * r;
         ye_ = static_cast<double>(rules_.l) * scratch_.st + static_cast<double>(sphi) * r;

@@ -2,6 +2,7 @@
 #include "sim/buffercanvas.h"
 #include "sim/m1.h"
 #include "sim/rings.h"
+#include "sim/scratch.h"
 
 #include <QTest>
 

@@ -43,14 +43,22 @@ private:
     BufferCanvas& to_;
 };
 
-// The program's stream, but one number far beyond [0, 1): a scratch whose
-// segment count it makes overflows before the scratch is drawn.
+// What a stream throws when it cannot give a number.
+struct StreamBroke {};
+
+// The program's stream, but at one place a number far beyond [0, 1), with
+// which a scratch's segment count overflows before the scratch is drawn, or
+// no number at all: the stream throws there.
 class StreamWithABadNumber final : public RandomSource {
 public:
-    explicit StreamWithABadNumber(std::int64_t at) : at_(at) {}
+    StreamWithABadNumber(std::int64_t at, bool breaks) : at_(at), breaks_(breaks) {}
     float next() override {
-        const float u = stream_.next();
-        return drawn_++ == at_ ? 1e30f : u;
+        if (drawn_++ != at_)
+            return stream_.next();
+        if (breaks_)
+            throw StreamBroke{};
+        stream_.next();
+        return 1e30f;
     }
     std::unique_ptr<RandomSource> clone() const override {
         return std::make_unique<StreamWithABadNumber>(*this);
@@ -59,12 +67,14 @@ public:
 private:
     Mt19937Source stream_;
     std::int64_t at_;
+    bool breaks_;
     std::int64_t drawn_ = 0;
 };
 
 // What a drawing leaves.
 struct Outcome {
     std::optional<ErrorKind> error;
+    bool streamBroke = false;
     std::vector<std::uint32_t> pixels;
     Colour foreColor, backColor;
     std::int16_t drawWidth;
@@ -84,6 +94,8 @@ Outcome draw(const RingFields& fields, int width, int height, RandomSource& rand
             cmdhex_Click(fields, main, oneByOne, random);
     } catch (const RuntimeError& e) {
         outcome.error = e.kind();
+    } catch (const StreamBroke&) {
+        outcome.streamBroke = true;
     }
     outcome.pixels = canvas.pixels();
     outcome.foreColor = canvas.foreColor();
@@ -105,6 +117,7 @@ private slots:
         QTest::addColumn<int>("height");
         QTest::addColumn<int>("skipped");   // numbers drawn before the drawing
         QTest::addColumn<int>("badNumber"); // its place in the stream, or -1
+        QTest::addColumn<bool>("breaks");   // the stream throws there
         QTest::addColumn<std::optional<ErrorKind>>("error");
         // clang-format off
         const struct {
@@ -113,6 +126,7 @@ private slots:
             int width, height, skipped;
             std::optional<ErrorKind> error;
             int badNumber = -1;
+            bool breaks = false;
         } rows[] = {
             {"default",                       "",                                              787, 567, 0, {}},
             {"default, stream moved on",      "",                                              400, 300, 3, {}},
@@ -129,6 +143,11 @@ private slots:
             {"coordinate beyond single, 2nd", "txtseglength=3.4e38 txtanglim=90",             300, 200, 1, ErrorKind::Overflow},
             {"255 - S beyond 16 bits",        "txtscratchcol=-32513 txtanglim=90",             120, 90,  0, ErrorKind::Overflow},
             {"segment count beyond 16 bits",  "txtlines=5000",                                 400, 300, 1, ErrorKind::Overflow, 4 * 3001 + 1},
+            // The stream throws: at its first number, at a scratch's direction
+            // deep in the drawing, at the last number of the last scratch.
+            {"stream breaks at once",         "",                                              400, 300, 0, {}, 0, true},
+            {"stream breaks mid-drawing",     "txtlines=5000",                                 400, 300, 1, {}, 4 * 3001 + 2, true},
+            {"stream breaks at the end",      "txtlines=700 txtdrawwidth=2",                   400, 300, 2, {}, 4 * 700 + 1, true},
         };
         // clang-format on
         for (const auto& row : rows) {
@@ -140,7 +159,8 @@ private slots:
                         fields.*field.text = nameAndText[1].toStdString();
             }
             QTest::newRow(row.name)
-                << fields << row.width << row.height << row.skipped << row.badNumber << row.error;
+                << fields << row.width << row.height << row.skipped << row.badNumber << row.breaks
+                << row.error;
         }
     }
     void everyThreadCountDrawsTheSame() {
@@ -149,18 +169,21 @@ private slots:
         QFETCH(int, height);
         QFETCH(int, skipped);
         QFETCH(int, badNumber);
+        QFETCH(bool, breaks);
         QFETCH(std::optional<ErrorKind>, error);
         const auto outcome = [&](std::optional<int> threads) {
-            StreamWithABadNumber random(badNumber);
+            StreamWithABadNumber random(badNumber, breaks);
             for (int i = 0; i < skipped; ++i)
                 random.next();
             return draw(fields, width, height, random, threads);
         };
         const Outcome oneByOne = outcome(std::nullopt);
         QCOMPARE(oneByOne.error, error);
+        QCOMPARE(oneByOne.streamBroke, breaks);
         for (int threads : {1, 2, 3}) {
             const Outcome batched = outcome(threads);
             QCOMPARE(batched.error, oneByOne.error);
+            QCOMPARE(batched.streamBroke, oneByOne.streamBroke);
             QVERIFY2(batched.pixels == oneByOne.pixels, qPrintable(QString::number(threads)));
             QCOMPARE(batched.foreColor, oneByOne.foreColor);
             QCOMPARE(batched.backColor, oneByOne.backColor);

@@ -1,0 +1,91 @@
+#pragma once
+
+// The pixels of one line, in pixel coordinates: thin lines (one pixel wide),
+// wide lines, and the cut of a line to a box that both use. A line is drawn
+// only into the rows of a thread's band, and the band decides nothing else,
+// so every split into bands draws the same pixels.
+
+#include "canvas.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace vorlane::sim {
+
+// 32-bit pixels 0xffRRGGBB, rows stride pixels apart.
+struct PixelView {
+    std::uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t stride = 0;
+};
+
+// The pixel of a colour value.
+constexpr std::uint32_t toPixel(Colour colour) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    return 0xff000000u | (c & 0xffu) << 16 | (c & 0xff00u) | (c >> 16 & 0xffu);
+}
+
+// A line in its own colour, in user coordinates.
+struct ColouredLine {
+    float x1, y1, x2, y2;
+    Colour colour;
+};
+
+// The rows first to end - 1 of the drawing area.
+struct RowBand {
+    int first = 0;
+    int end = 0;
+};
+
+// A line from (x0, y0) to (x1, y1) in pixel units: (0, 0) is the top-left
+// corner of the top-left pixel, whose centre is (0.5, 0.5).
+struct PixelLine {
+    double x0, y0, x1, y1;
+};
+
+// User coordinates to pixels: the one place where they are mapped.
+struct PixelMapping {
+    double left = 0.0, top = 0.0; // the user coordinates of the left and top edges
+    double scaleX = 1.0, scaleY = 1.0; // pixels a user unit
+
+    PixelLine operator()(const ColouredLine& line) const {
+        return {(static_cast<double>(line.x1) - left) * scaleX,
+                (static_cast<double>(line.y1) - top) * scaleY,
+                (static_cast<double>(line.x2) - left) * scaleX,
+                (static_cast<double>(line.y2) - top) * scaleY};
+    }
+};
+
+// The box [left, right] x [top, bottom].
+struct Box {
+    double left, top, right, bottom;
+};
+
+// Cuts the line to the box; false when nothing of it lies inside.
+bool clip(PixelLine& line, const Box& box);
+
+// How far beyond a line's ends, in pixels, a pen of this width may colour a
+// pixel: half the width, and a pixel more for the rounding to whole pixels.
+constexpr double penReach(int penWidth) {
+    return penWidth / 2.0 + 1.0;
+}
+
+// Whether a line drawn with a pen of that reach may have pixels in the band:
+// rows beyond its ends by more than the reach hold none of it.
+inline bool mayReach(const PixelLine& line, RowBand band, double reach) {
+    return std::max(line.y0, line.y1) >= band.first - reach &&
+           std::min(line.y0, line.y1) < band.end + reach;
+}
+
+// The lines in order, each in its colour, in the rows of the band, which lie
+// in the picture. Thin lines cover the pixels they pass through, both ends
+// included; wide ones the pixels whose centres lie within half the pen width.
+void drawThinLines(const PixelView& view, const PixelMapping& mapping,
+                   std::span<const ColouredLine> lines, RowBand band);
+void drawWideLines(const PixelView& view, const PixelMapping& mapping,
+                   std::span<const ColouredLine> lines, int penWidth, RowBand band);
+
+} // namespace vorlane::sim

@@ -1,0 +1,122 @@
+#include "lines.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdlib>
+
+namespace vorlane::sim {
+
+namespace {
+
+// The rows of a band as a stretch of memory.
+class BandPixels {
+public:
+    BandPixels(const PixelView& view, RowBand band)
+        : first_(view.pixels + band.first * view.stride),
+          size_(static_cast<std::size_t>((band.end - band.first) * view.stride)) {}
+
+    // Whether the pixel lies in the band. Plain version:
+    //     return p >= first_ && p < first_ + size_;
+    // one unsigned comparison instead, as a pixel below first_ wraps round to
+    // a large offset.
+    bool holds(const std::uint32_t* p) const {
+        return static_cast<std::size_t>(p - first_) < size_;
+    }
+
+private:
+    const std::uint32_t* first_;
+    std::size_t size_;
+};
+
+// Bresenham's path between two pixels: every step moves one pixel along the
+// longer axis, and one along the shorter as well when the error says so, so
+// the path has a known length.
+class Path {
+public:
+    Path(const PixelView& view, int x, int y, int xEnd, int yEnd)
+        : steps_(std::max(std::abs(xEnd - x), std::abs(yEnd - y))),
+          shorter_(std::min(std::abs(xEnd - x), std::abs(yEnd - y))), err_(steps_ - shorter_) {
+        const std::ptrdiff_t alongX = x < xEnd ? 1 : -1;
+        const std::ptrdiff_t alongY = y < yEnd ? view.stride : -view.stride;
+        const bool xLonger = std::abs(xEnd - x) >= std::abs(yEnd - y);
+        longerStep_ = xLonger ? alongX : alongY;
+        shorterStep_ = xLonger ? alongY : alongX;
+    }
+
+    int steps() const { return steps_; }
+
+    // Moves p to the next pixel of the path. Plain version:
+    //     p += longerStep_;
+    //     if (2 * err_ <= steps_) {
+    //         p += shorterStep_;
+    //         err_ += steps_;
+    //     }
+    //     err_ -= shorter_;
+    // with masks instead: short lines would mispredict that branch, and a
+    // compiler may turn a choice back into one.
+    void advance(std::uint32_t*& p) {
+        const int both = -static_cast<int>(2 * err_ <= steps_); // all ones or zero
+        err_ += (steps_ & both) - shorter_;
+        p += longerStep_ + (shorterStep_ & both);
+    }
+
+private:
+    int steps_;   // along the longer axis
+    int shorter_; // pixels along the shorter axis
+    int err_;
+    std::ptrdiff_t longerStep_ = 0, shorterStep_ = 0;
+};
+
+bool inside(const PixelLine& s, double width, double height) {
+    return s.x0 >= 0.0 && s.x0 < width && s.y0 >= 0.0 && s.y0 < height && s.x1 >= 0.0 &&
+           s.x1 < width && s.y1 >= 0.0 && s.y1 < height;
+}
+
+// Every pixel of the path, both ends included; those outside the band only
+// when the path may leave it.
+template <bool kMayLeaveBand>
+void walk(Path path, std::uint32_t* p, std::uint32_t pixel, const BandPixels& bandPixels) {
+    for (int left = path.steps();; --left) {
+        if (!kMayLeaveBand || bandPixels.holds(p))
+            *p = pixel;
+        if (left == 0)
+            break;
+        path.advance(p);
+    }
+}
+
+void drawThinLine(const PixelView& view, PixelLine s, std::uint32_t pixel, RowBand band,
+                  const BandPixels& bandPixels) {
+    const double width = view.width, height = view.height;
+    if (!inside(s, width, height) && !clip(s, {0.0, 0.0, width, height}))
+        return;
+    // A point on the far edge belongs to the last pixel.
+    const auto column = [&](double v) { return std::min(static_cast<int>(v), view.width - 1); };
+    const auto row = [&](double v) { return std::min(static_cast<int>(v), view.height - 1); };
+    const int x = column(s.x0), y = row(s.y0);
+    const int xEnd = column(s.x1), yEnd = row(s.y1);
+    const int top = std::min(y, yEnd), bottom = std::max(y, yEnd);
+    if (bottom < band.first || top >= band.end)
+        return;
+    const Path path(view, x, y, xEnd, yEnd);
+    std::uint32_t* const start = view.pixels + y * view.stride + x;
+    if (top >= band.first && bottom < band.end)
+        walk<false>(path, start, pixel, bandPixels);
+    else
+        walk<true>(path, start, pixel, bandPixels);
+}
+
+} // namespace
+
+void drawThinLines(const PixelView& view, const PixelMapping& mapping,
+                   std::span<const ColouredLine> lines, RowBand band) {
+    assert(0 <= band.first && band.first < band.end && band.end <= view.height);
+    const BandPixels bandPixels(view, band);
+    for (const ColouredLine& line : lines) {
+        const PixelLine pixels = mapping(line);
+        if (mayReach(pixels, band, penReach(1)))
+            drawThinLine(view, pixels, toPixel(line.colour), band, bandPixels);
+    }
+}
+
+} // namespace vorlane::sim

@@ -1,0 +1,148 @@
+#include "lines.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace vorlane::sim {
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// A line whose run along an axis is below this share of its length counts as
+// parallel to the other axis: its edges would cross the rows too far away.
+constexpr double kParallel = 1e-9;
+
+// The x interval [lo, hi] of a row; empty when lo > hi.
+struct Span {
+    double lo = kInfinity;
+    double hi = -kInfinity;
+
+    void join(double a, double b) {
+        if (a <= b) {
+            lo = std::min(lo, a);
+            hi = std::max(hi, b);
+        }
+    }
+};
+
+// The floor and the ceiling of v as an int, v first held to [-1, limit] so
+// that the conversion cannot overflow; cheaper than the library's calls.
+// Plain versions: static_cast<int>(std::floor(v)), static_cast<int>(std::ceil(v)).
+int floorWithin(double v, int limit) {
+    v = std::clamp(v, -1.0, static_cast<double>(limit));
+    const int i = static_cast<int>(v);
+    return i - (i > v);
+}
+
+int ceilWithin(double v, int limit) {
+    v = std::clamp(v, -1.0, static_cast<double>(limit));
+    const int i = static_cast<int>(v);
+    return i + (i < v);
+}
+
+// Pixels first to last of a row. Plain version:
+//     std::fill(row + first, row + last + 1, pixel);
+// in stores of four pixels that may overlap instead (fewer stores wait less
+// for their cache lines), and a run shorter than four in three stores, the
+// surplus ones on its last pixel: a loop over a few pixels would mispredict
+// its end on nearly every run.
+void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
+    assert(first <= last);
+    const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
+    if (last - first >= 3) {
+        for (int x = first; x < last - 3; x += 4)
+            std::memcpy(row + x, four, sizeof four);
+        std::memcpy(row + last - 3, four, sizeof four);
+    } else {
+        for (int i = 0; i < 3; ++i)
+            row[std::min(first + i, last)] = pixel;
+    }
+}
+
+// The pen covers a stroke with round ends. The stroke is half open, its edge
+// towards +x (towards +y for a level line) left out, so that a pen of width w
+// covers w pixels across wherever the line lies; the round ends stay within
+// the stroke. Each row is one run of pixels, since that shape is convex.
+void drawWideLine(const PixelView& view, PixelLine line, int penWidth, std::uint32_t pixel,
+                  RowBand band) {
+    const double r = penWidth / 2.0;
+    const double margin = penReach(penWidth);
+    PixelLine s = line;
+    // Cut far-away ends off first; what is cut lies wholly outside the picture.
+    if (!clip(s, {-margin, -margin, view.width + margin, view.height + margin}))
+        return;
+
+    const double dx = s.x1 - s.x0;
+    const double dy = s.y1 - s.y0;
+    const double length = std::sqrt(dx * dx + dy * dy); // cut short above: no overflow
+    // The stroke's edges along and across the line, as x offsets from x0 that
+    // move by a fixed amount from row to row; an edge parallel to the rows
+    // instead admits a row whole or not at all.
+    const bool notVertical = std::fabs(dx) > kParallel * length;
+    const bool notHorizontal = std::fabs(dy) > kParallel * length;
+    const double alongPerY = notVertical ? -dy / dx : 0.0; // where the projection is 0
+    const double alongEnd = notVertical ? length * length / dx : 0.0;
+    const double acrossPerY = notHorizontal ? dx / dy : 0.0; // where the distance is 0
+    const double acrossHalf = notHorizontal ? std::fabs(r * length / dy) : 0.0;
+
+    // Rows whose centres lie within r of the line's height, in the band.
+    const int firstRow =
+        std::max(band.first, ceilWithin(std::min(s.y0, s.y1) - r - 0.5, view.height));
+    int lastRow = std::min(band.end - 1, floorWithin(std::max(s.y0, s.y1) + r - 0.5, view.height));
+    if (!notHorizontal) // the stroke's lower edge: rows whose centres lie below y0 + r
+        lastRow = std::min(lastRow, ceilWithin(s.y0 + r - 0.5, view.height) - 1);
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const double yc = row + 0.5;
+        Span span;
+        for (const auto& [cx, cy] : {std::pair{s.x0, s.y0}, std::pair{s.x1, s.y1}}) {
+            const double off = yc - cy;
+            if (std::fabs(off) <= r) {
+                const double half = std::sqrt(r * r - off * off);
+                span.join(cx - half, cx + half);
+            }
+        }
+        const double t = yc - s.y0;
+        // The stroke across the line, as x offsets from x0; its right edge is open.
+        const double centre = t * acrossPerY;
+        const double strokeLo = notHorizontal ? centre - acrossHalf : -kInfinity;
+        const double strokeHi = notHorizontal ? centre + acrossHalf : kInfinity;
+        if (length > 0.0 && (notHorizontal || std::fabs(t) <= r) &&
+            (notVertical || (t * dy >= 0.0 && t * dy <= length * length))) {
+            double lo = strokeLo, hi = strokeHi;
+            if (notVertical) {
+                const double a = t * alongPerY, b = a + alongEnd;
+                lo = std::max(lo, std::min(a, b));
+                hi = std::min(hi, std::max(a, b));
+            }
+            span.join(s.x0 + lo, s.x0 + hi);
+        }
+        if (!(span.lo <= span.hi))
+            continue;
+        // Pixels whose centres lie in the span, left of the stroke's right edge.
+        const int first = std::max(0, ceilWithin(span.lo - 0.5, view.width));
+        const int last = std::min({view.width - 1, floorWithin(span.hi - 0.5, view.width),
+                                   ceilWithin(s.x0 + strokeHi - 0.5, view.width) - 1});
+        if (first > last)
+            continue;
+        fillRun(view.pixels + row * view.stride, first, last, pixel);
+    }
+}
+
+} // namespace
+
+void drawWideLines(const PixelView& view, const PixelMapping& mapping,
+                   std::span<const ColouredLine> lines, int penWidth, RowBand band) {
+    assert(penWidth > 1);
+    assert(0 <= band.first && band.first < band.end && band.end <= view.height);
+    const double reach = penReach(penWidth);
+    for (const ColouredLine& line : lines) {
+        const PixelLine pixels = mapping(line);
+        if (mayReach(pixels, band, reach))
+            drawWideLine(view, pixels, penWidth, toPixel(line.colour), band);
+    }
+}
+
+} // namespace vorlane::sim
