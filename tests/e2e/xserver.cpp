@@ -1,67 +1,97 @@
 #include "xserver.h"
 
-#include "processes.h"
+#include "driver.h"
 
 // Xlib last: its macros (None, Bool, Status, ...) would clash with Qt's names.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <memory>
-
 namespace vorlane::e2e {
 
+XServer::XServer() : connection_(XOpenDisplay(nullptr)) {
+    // A window may go between listing and asking: no answer then, instead of
+    // Xlib's default of ending the test.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+}
+
 XServer::~XServer() {
-    stop();
-}
-
-QString XServer::start() {
-    // -displayfd 1: Xvfb picks a free display number and writes it to its
-    // standard output once it accepts clients.
-    startChild(xvfb_, QStringLiteral("Xvfb"),
-               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                QStringLiteral("0"),
-                QStringLiteral("%1x%2x24").arg(kScreenSize.width()).arg(kScreenSize.height()),
-                QStringLiteral("-dpi"), QStringLiteral("96"), QStringLiteral("-nolisten"),
-                QStringLiteral("tcp")});
-    const QString number = firstLine(xvfb_, milliseconds(15000));
-    if (number.isEmpty())
-        return QStringLiteral("Xvfb did not start: %1")
-            .arg(QString::fromLocal8Bit(xvfb_.readAllStandardError()));
-    display_ = QLatin1Char(':') + number;
-    connection_ = XOpenDisplay(display_.toLatin1().constData());
-    if (!connection_)
-        return QStringLiteral("cannot connect to Xvfb on %1").arg(display_);
-    return {};
-}
-
-void XServer::stop() {
-    // Close first: Xlib ends the whole process when its server goes away.
     if (connection_)
         XCloseDisplay(connection_);
-    connection_ = nullptr;
-    e2e::stop(xvfb_);
 }
 
 QImage XServer::grab(const QRect& area) const {
-    // XDestroyImage is a macro.
-    const auto destroy = [](XImage* image) { XDestroyImage(image); };
-    const std::unique_ptr<XImage, decltype(destroy)> shot(
-        XGetImage(connection_, DefaultRootWindow(connection_), area.x(), area.y(),
-                  static_cast<unsigned>(area.width()), static_cast<unsigned>(area.height()),
-                  AllPlanes, ZPixmap),
-        destroy);
-    // The server runs at depth 24 with 8 bits a channel, in this order.
-    if (!shot || shot->red_mask != 0xff0000 || shot->green_mask != 0xff00 ||
-        shot->blue_mask != 0xff)
-        return {};
-    QImage image(area.size(), QImage::Format_RGB32);
-    for (int y = 0; y < area.height(); ++y)
-        for (int x = 0; x < area.width(); ++x)
-            image.setPixel(x, y, 0xff000000u | static_cast<unsigned>(XGetPixel(shot.get(), x, y)));
+    XImage* shot = XGetImage(connection_, DefaultRootWindow(connection_), area.x(), area.y(),
+                             static_cast<unsigned>(area.width()),
+                             static_cast<unsigned>(area.height()), AllPlanes, ZPixmap);
+    // The server runs at depth 24, a pixel in 32 bits as QImage keeps it.
+    QImage image;
+    if (shot && shot->bits_per_pixel == 32 && shot->byte_order == LSBFirst &&
+        shot->red_mask == 0xff0000 && shot->green_mask == 0xff00 && shot->blue_mask == 0xff)
+        image = QImage(reinterpret_cast<const uchar*>(shot->data), shot->width, shot->height,
+                       shot->bytes_per_line, QImage::Format_RGB32)
+                    .copy();
+    if (shot)
+        XDestroyImage(shot);
     return image;
 }
 
-bool XServer::takesDeleteMessage(unsigned long window) const {
+QImage XServer::grabScreen() const {
+    const int screen = DefaultScreen(connection_);
+    return grab({0, 0, DisplayWidth(connection_, screen), DisplayHeight(connection_, screen)});
+}
+
+QList<WindowId> XServer::visibleWindows(const QString& title) const {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    QList<WindowId> result;
+    if (!XQueryTree(connection_, DefaultRootWindow(connection_), &root, &parent, &children, &count))
+        return result;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(connection_, children[i], &attributes) &&
+            attributes.map_state == IsViewable && this->title(children[i]) == title)
+            result.append(children[i]);
+    }
+    XFree(children);
+    return result;
+}
+
+QString XServer::title(WindowId window) const {
+    Atom type = 0;
+    int format = 0;
+    unsigned long length = 0, after = 0;
+    unsigned char* text = nullptr;
+    XGetWindowProperty(connection_, window, XInternAtom(connection_, "_NET_WM_NAME", False), 0,
+                       1024, False, AnyPropertyType, &type, &format, &length, &after, &text);
+    const QString result = format == 8 ? QString::fromUtf8(reinterpret_cast<char*>(text),
+                                                           static_cast<qsizetype>(length))
+                                       : QString();
+    XFree(text);
+    return result;
+}
+
+QSize XServer::size(WindowId window) const {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(connection_, window, &attributes)
+               ? QSize(attributes.width, attributes.height)
+               : QSize();
+}
+
+WindowId XServer::focus() const {
+    Window window = 0;
+    int revert = 0;
+    XGetInputFocus(connection_, &window, &revert);
+    return window;
+}
+
+void XServer::setFocus(WindowId window) const {
+    XSetInputFocus(connection_, window, RevertToParent, CurrentTime);
+    XSync(connection_, False);
+}
+
+bool XServer::takesDeleteMessage(WindowId window) const {
     const Atom deleteWindow = XInternAtom(connection_, "WM_DELETE_WINDOW", False);
     Atom* protocols = nullptr;
     int count = 0;
@@ -76,8 +106,7 @@ bool XServer::takesDeleteMessage(unsigned long window) const {
 
 namespace {
 // A WM_PROTOCOLS message, as a window manager sends it.
-void sendProtocol(_XDisplay* connection, unsigned long window, const char* protocol,
-                  long token = 0) {
+void sendProtocol(Display* connection, WindowId window, const char* protocol, long token = 0) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -92,11 +121,11 @@ void sendProtocol(_XDisplay* connection, unsigned long window, const char* proto
 }
 } // namespace
 
-void XServer::sendDeleteMessage(unsigned long window) const {
+void XServer::sendDeleteMessage(WindowId window) const {
     sendProtocol(connection_, window, "WM_DELETE_WINDOW");
 }
 
-bool XServer::answersPing(unsigned long window, std::chrono::milliseconds limit) const {
+bool XServer::answersPing(WindowId window, std::chrono::milliseconds limit) const {
     // The answer goes to the root window, for whoever watches its structure.
     const Window root = DefaultRootWindow(connection_);
     XSelectInput(connection_, root, StructureNotifyMask);

@@ -1,11 +1,11 @@
 #pragma once
 
-// A private X server (Xvfb) for the end-to-end test, and what the test asks of
-// it directly: the pixels on the screen, and the close message that a window
-// manager's close button sends.
+// The X server that the test's command started (DISPLAY), as the test asks it
+// directly: the pixels on the screen, the top-level windows, and the messages
+// that a window manager sends.
 
 #include <QImage>
-#include <QProcess>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -15,39 +15,40 @@ struct _XDisplay;
 
 namespace vorlane::e2e {
 
+// An X window id.
+using WindowId = unsigned long;
+
 class XServer {
 public:
-    XServer() = default;
+    XServer();
     ~XServer();
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
 
-    // Starts Xvfb on a display number that no other server uses and
-    // connects to it; gives a reason when that fails.
-    QString start();
-    void stop();
-
-    // ":N", for DISPLAY.
-    QString display() const { return display_; }
+    _XDisplay* connection() const { return connection_; }
 
     // What the screen shows in that rectangle, 24-bit colour.
     QImage grab(const QRect& area) const;
-    QImage grabScreen() const { return grab(QRect(QPoint(0, 0), kScreenSize)); }
+    QImage grabScreen() const;
+
+    // The top-level windows on the screen with exactly that title.
+    QList<WindowId> visibleWindows(const QString& title) const;
+    QString title(WindowId window) const;
+    QSize size(WindowId window) const;
+    WindowId focus() const;
+    // What a window manager does on a click into a window.
+    void setFocus(WindowId window) const;
 
     // Whether the window takes part in the close protocol at all: a window
     // manager sends WM_DELETE_WINDOW only to windows that list it.
-    bool takesDeleteMessage(unsigned long window) const;
+    bool takesDeleteMessage(WindowId window) const;
     // What a window manager does when its close button is pressed.
-    void sendDeleteMessage(unsigned long window) const;
+    void sendDeleteMessage(WindowId window) const;
     // Whether the window answers a window manager's _NET_WM_PING in time.
-    bool answersPing(unsigned long window, std::chrono::milliseconds limit) const;
+    bool answersPing(WindowId window, std::chrono::milliseconds limit) const;
 
 private:
-    static constexpr QSize kScreenSize{1024, 768};
-
-    QProcess xvfb_;
-    QString display_;
-    _XDisplay* connection_ = nullptr;
+    _XDisplay* connection_;
 };
 
 } // namespace vorlane::e2e
