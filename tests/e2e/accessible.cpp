@@ -3,28 +3,17 @@
 
 #include "accessible.h"
 
+// A call that fails (the object has gone, or lacks that interface) gives
+// nothing, as a screen reader takes it: the calls pass no GError.
 namespace vorlane::e2e {
 
 namespace {
-
-// A call that fails (the object is gone, or does not have that interface)
-// gives nothing, as a screen reader takes it.
-class Failure {
-public:
-    ~Failure() { g_clear_error(&error_); }
-    operator GError**() { return &error_; }
-
-private:
-    GError* error_ = nullptr;
-};
-
-// A string that libatspi hands over, nullptr on failure.
+// A string that libatspi hands over, or nullptr.
 QString taken(gchar* text) {
     const QString result = QString::fromUtf8(text);
     g_free(text);
     return result;
 }
-
 } // namespace
 
 Accessible::Accessible(AtspiAccessible* object) : object_(object, g_object_unref) {}
@@ -34,8 +23,8 @@ std::optional<Accessible> Accessible::application(const QString& name) {
         atspi_init();
         // The program answers slowly while it draws; libatspi waits 0.8 s.
         atspi_set_timeout(5000, 15000);
+        // Every answer fresh from the program, which changes while the test reads.
         AtspiAccessible* root = atspi_get_desktop(0);
-        // Every answer fresh from the program: the test reads while it acts.
         atspi_accessible_set_cache_mask(root, ATSPI_CACHE_NONE);
         return Accessible(root);
     }();
@@ -46,40 +35,41 @@ std::optional<Accessible> Accessible::application(const QString& name) {
 }
 
 QString Accessible::name() const {
-    return taken(atspi_accessible_get_name(object_.get(), Failure()));
+    return taken(atspi_accessible_get_name(object_.get(), nullptr));
 }
 
 QString Accessible::role() const {
-    return taken(atspi_accessible_get_role_name(object_.get(), Failure()));
+    return taken(atspi_accessible_get_role_name(object_.get(), nullptr));
 }
 
 QList<Accessible> Accessible::children() const {
     QList<Accessible> result;
-    const gint count = atspi_accessible_get_child_count(object_.get(), Failure());
-    for (gint i = 0; i < count; ++i)
-        if (AtspiAccessible* child = atspi_accessible_get_child_at_index(object_.get(), i, Failure()))
+    for (gint i = 0, count = atspi_accessible_get_child_count(object_.get(), nullptr); i < count; ++i)
+        if (AtspiAccessible* child = atspi_accessible_get_child_at_index(object_.get(), i, nullptr))
             result.append(Accessible(child));
     return result;
 }
 
 QRect Accessible::extents() const {
-    const std::unique_ptr<AtspiRect, decltype(&g_free)> area(
-        atspi_component_get_extents(ATSPI_COMPONENT(object_.get()), ATSPI_COORD_TYPE_SCREEN,
-                                    Failure()),
-        g_free);
-    return area ? QRect(area->x, area->y, area->width, area->height) : QRect();
+    AtspiRect* area = atspi_component_get_extents(ATSPI_COMPONENT(object_.get()),
+                                                  ATSPI_COORD_TYPE_SCREEN, nullptr);
+    const QRect result = area ? QRect(area->x, area->y, area->width, area->height) : QRect();
+    g_free(area);
+    return result;
 }
 
 QString Accessible::text() const {
-    return taken(atspi_text_get_text(ATSPI_TEXT(object_.get()), 0, -1, Failure()));
+    return taken(atspi_text_get_text(ATSPI_TEXT(object_.get()), 0, -1, nullptr));
 }
 
 bool Accessible::is(State state) const {
-    const std::unique_ptr<AtspiStateSet, decltype(&g_object_unref)> states(
-        atspi_accessible_get_state_set(object_.get()), g_object_unref);
-    return states && atspi_state_set_contains(states.get(), state == State::Focused
-                                                                ? ATSPI_STATE_FOCUSED
-                                                                : ATSPI_STATE_SHOWING);
+    AtspiStateSet* states = atspi_accessible_get_state_set(object_.get());
+    if (!states)
+        return false;
+    const bool result = atspi_state_set_contains(
+        states, state == State::Focused ? ATSPI_STATE_FOCUSED : ATSPI_STATE_SHOWING);
+    g_object_unref(states);
+    return result;
 }
 
 QList<Accessible> Accessible::subtree() const {

@@ -1,8 +1,7 @@
 #pragma once
 
-// Reading the running program as a screen reader does, through libatspi on
-// the accessibility bus of the test's session: the names, roles and texts of
-// its widgets, and where they lie on the screen.
+// The running program as a screen reader reads it, through libatspi on the
+// accessibility bus of the test's session bus.
 
 #include <QList>
 #include <QRect>
@@ -25,10 +24,8 @@ public:
     // AT-SPI's role name: "push button", "label", "text", "menu item", ...
     QString role() const;
     QList<Accessible> children() const;
-    // Screen coordinates.
-    QRect extents() const;
-    // The whole text of an editable field.
-    QString text() const;
+    QRect extents() const; // on the screen
+    QString text() const;  // the whole text of an editable field
     // Showing: on the screen now (a closed menu's items are not); Focused:
     // the keyboard's target, or a menu's item under the pointer.
     enum class State { Focused, Showing };
@@ -36,13 +33,11 @@ public:
 
     // This object and everything below it, depth first.
     QList<Accessible> subtree() const;
-    // The first object of the subtree with exactly that name, and that role
-    // if one is given.
+    // The first of them with exactly that name, and that role if one is given.
     std::optional<Accessible> find(const QString& name, const QString& role = {}) const;
 
 private:
-    // Takes over the reference that libatspi gave.
-    explicit Accessible(_AtspiAccessible* object);
+    explicit Accessible(_AtspiAccessible* object); // takes over libatspi's reference
 
     std::shared_ptr<_AtspiAccessible> object_;
 };

@@ -1,49 +1,17 @@
 #include "driver.h"
 
-#include <QDeadlineTimer>
-#include <QTest>
+#include <QHash>
 
+#include <algorithm>
 #include <climits>
 
+// Xlib last: its macros (None, Bool, Status, ...) would clash with Qt's names.
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
 namespace vorlane::e2e {
-
-bool poll(const std::function<bool()>& condition, milliseconds limit) {
-    const QDeadlineTimer deadline(limit);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(25);
-    }
-    return true;
-}
-
-bool Driver::waitForMainWindow() {
-    const std::optional<WindowId> window = waitForNewWindow(kMainTitle);
-    mainWindow_ = window.value_or(0);
-    return window.has_value();
-}
-
-std::optional<WindowId> Driver::waitForNewWindow(const QString& title,
-                                                 const QList<WindowId>& known) const {
-    std::optional<WindowId> found;
-    poll([&] {
-        for (const WindowId window : x_.visibleWindows(title))
-            if (!known.contains(window))
-                found = window;
-        return found.has_value();
-    });
-    return found;
-}
-
-bool Driver::waitUntilGone(const QString& title, WindowId window) const {
-    return poll([&] { return !x_.visibleWindows(title).contains(window); });
-}
-
-bool Driver::focusMainWindow() const {
-    if (x_.focus() != mainWindow_)
-        x_.setFocus(mainWindow_);
-    return poll([&] { return x_.focus() == mainWindow_; });
-}
 
 std::optional<Accessible> Driver::window(const QString& title, bool frame) const {
     for (const Accessible& window : application_.children())
@@ -59,20 +27,15 @@ std::optional<Accessible> Driver::named(const QString& name, const QString& role
 
 std::optional<Accessible> Driver::field(const QString& caption) const {
     const std::optional<Accessible> panel = named(QStringLiteral("Controls"), kFrame);
-    const std::optional<Accessible> label =
-        panel ? panel->find(caption, QStringLiteral("label")) : std::nullopt;
-    if (!label)
-        return std::nullopt;
-    const QRect labelArea = label->extents();
+    const QRect label = panel ? extents(panel->find(caption, QStringLiteral("label"))) : QRect();
     std::optional<Accessible> nearest;
     int nearestDistance = INT_MAX;
-    for (const Accessible& object : panel->subtree()) {
-        if (object.role() != QLatin1String("text"))
-            continue;
+    for (const Accessible& object : label.isEmpty() ? QList<Accessible>() : panel->subtree()) {
         const QRect area = object.extents();
-        const bool sameRow = area.top() <= labelArea.bottom() && area.bottom() >= labelArea.top();
-        const int distance = area.left() - labelArea.left();
-        if (sameRow && distance > 0 && distance < nearestDistance) {
+        const bool sameRow = area.top() <= label.bottom() && area.bottom() >= label.top();
+        const int distance = area.left() - label.left();
+        if (sameRow && distance > 0 && distance < nearestDistance &&
+            object.role() == QLatin1String("text")) {
             nearest = object;
             nearestDistance = distance;
         }
@@ -83,35 +46,33 @@ std::optional<Accessible> Driver::field(const QString& caption) const {
 QString Driver::messageIn(const QString& title) const {
     const std::optional<Accessible> box = window(title, false);
     QStringList texts;
-    if (box)
-        for (const Accessible& object : box->subtree())
-            if (object.role() == QLatin1String("label"))
-                texts << object.name();
+    for (const Accessible& object : box ? box->subtree() : QList<Accessible>())
+        if (object.role() == QLatin1String("label"))
+            texts << object.name();
     return texts.join(QLatin1Char('\n'));
 }
 
 bool Driver::click(const std::optional<Accessible>& object) const {
     const QRect area = extents(object);
-    if (area.isEmpty())
-        return false;
-    input_.moveTo(area.center());
-    input_.click();
-    return true;
+    if (!area.isEmpty()) {
+        moveTo(area.center());
+        clickHere();
+    }
+    return !area.isEmpty();
 }
 
 bool Driver::chooseFileMenuItem(const QString& caption) const {
-    const std::optional<Accessible> file =
-        named(QStringLiteral("   File"), QStringLiteral("menu item"));
+    const std::optional<Accessible> file = named(QStringLiteral("   File"), QStringLiteral("menu item"));
     const std::optional<Accessible> item =
         click(file) ? file->find(caption, QStringLiteral("menu item")) : std::nullopt;
     if (!item || !poll([&] { return item->is(Accessible::State::Showing); }))
         return false;
     // The menu takes the item under the pointer as its current one: proof
     // that the menu is on the screen and gets the pointer, before the click.
-    input_.moveTo(item->extents().center());
+    moveTo(item->extents().center());
     if (!poll([&] { return item->is(Accessible::State::Focused); }))
         return false;
-    input_.click();
+    clickHere();
     return true;
 }
 
@@ -125,19 +86,68 @@ bool Driver::pressButton(const QString& title, const QString& caption) const {
 }
 
 bool Driver::press(const QString& keys) const {
-    return focusMainWindow() && input_.press(keys);
+    const QHash<QString, QString> modifiers{{QStringLiteral("alt"), QStringLiteral("Alt_L")},
+                                            {QStringLiteral("ctrl"), QStringLiteral("Control_L")}};
+    QList<unsigned long> symbols;
+    for (const QString& key : keys.split(QLatin1Char('+')))
+        symbols << XStringToKeysym(qPrintable(modifiers.value(key, key)));
+    return focusMainWindow() && hold(symbols);
 }
 
 bool Driver::enterText(const QString& fieldCaption, const QString& text) const {
     const std::optional<Accessible> entry = field(fieldCaption);
-    return focusMainWindow() && click(entry) && input_.press(QStringLiteral("ctrl+a")) &&
-           input_.type(text) && poll([&] { return entry->text() == text; });
+    return focusMainWindow() && click(entry) && hold({XK_Control_L, XK_a}) && type(text) &&
+           poll([&] { return entry->text() == text; });
 }
 
 bool Driver::answerFileDialog(const QString& title, const QString& typed) const {
-    const std::optional<WindowId> window = waitForNewWindow(title);
-    return window && poll([&] { return x_.focus() == *window; }) && input_.type(typed) &&
-           input_.press(QStringLiteral("Return")) && waitUntilGone(title, *window);
+    const std::optional<WindowId> window = x_.waitForNewWindow(title);
+    return window && poll([&] { return x_.focus() == *window; }) && type(typed) &&
+           hold({XK_Return}) && x_.waitUntilGone(title, *window);
+}
+
+bool Driver::focusMainWindow() const {
+    if (x_.focus() != mainWindow_)
+        x_.setFocus(mainWindow_);
+    return poll([&] { return x_.focus() == mainWindow_; });
+}
+
+void Driver::moveTo(QPoint point) const {
+    XTestFakeMotionEvent(x_.connection(), -1, point.x(), point.y(), CurrentTime);
+    // Once the server has moved the pointer, the program hears of it first.
+    XSync(x_.connection(), False);
+}
+
+void Driver::clickHere() const {
+    XTestFakeButtonEvent(x_.connection(), 1, True, CurrentTime);
+    XTestFakeButtonEvent(x_.connection(), 1, False, CurrentTime);
+    XSync(x_.connection(), False);
+}
+
+// Presses the keys in order and lets them go in reverse.
+bool Driver::hold(const QList<unsigned long>& symbols) const {
+    QList<KeyCode> keys;
+    for (const KeySym symbol : symbols)
+        if (const KeyCode key = XKeysymToKeycode(x_.connection(), symbol); key != 0)
+            keys << key;
+    for (const KeyCode key : keys)
+        XTestFakeKeyEvent(x_.connection(), key, True, CurrentTime);
+    for (auto key = keys.crbegin(); key != keys.crend(); ++key)
+        XTestFakeKeyEvent(x_.connection(), *key, False, CurrentTime);
+    XSync(x_.connection(), False);
+    return keys.size() == symbols.size();
+}
+
+bool Driver::type(const QString& text) const {
+    // Latin-1 characters are their own key symbols; one on its key's second
+    // level, such as an upper-case letter, needs Shift.
+    return std::all_of(text.cbegin(), text.cend(), [this](QChar character) {
+        const KeySym symbol = character.unicode();
+        const KeyCode key = XKeysymToKeycode(x_.connection(), symbol);
+        const bool shifted = XkbKeycodeToKeysym(x_.connection(), key, 0, 0) != symbol;
+        return symbol <= 0xff && key != 0 && hold(shifted ? QList<unsigned long>{XK_Shift_L, symbol}
+                                                          : QList<unsigned long>{symbol});
+    });
 }
 
 } // namespace vorlane::e2e

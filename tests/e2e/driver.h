@@ -1,38 +1,23 @@
 #pragma once
 
 // Uses the running program as a person does, with real mouse clicks and key
-// presses, and finds its widgets and reads their texts as a screen reader
-// does. Every wait polls with a bound.
+// presses (XTest), and finds its widgets and reads their texts as a screen
+// reader does. Every wait polls with a bound.
 
 #include "accessible.h"
-#include "input.h"
 #include "xserver.h"
-
-#include <chrono>
-#include <functional>
-#include <optional>
 
 namespace vorlane::e2e {
 
-using std::chrono::milliseconds;
-
 inline const QString kMainTitle = QStringLiteral("Vorlane");
-
-// Asks again and again until the answer is yes or the limit has passed.
-bool poll(const std::function<bool()>& condition, milliseconds limit = milliseconds(10000));
 
 class Driver {
 public:
-    Driver(const XServer& x, Accessible application) : x_(x), input_(x), application_(application) {}
+    Driver(const XServer& x, const Accessible& application, WindowId mainWindow)
+        : x_(x), application_(application), mainWindow_(mainWindow) {}
 
-    // Top-level windows, by their X ids.
-    bool waitForMainWindow();
     WindowId mainWindow() const { return mainWindow_; }
-    std::optional<WindowId> waitForNewWindow(const QString& title,
-                                             const QList<WindowId>& known = {}) const;
-    bool waitUntilGone(const QString& title, WindowId window) const;
-
-    // Widgets: the first in the main window with that name, and that role if one is given.
+    // The first widget in the main window with that name, and that role if one is given.
     std::optional<Accessible> named(const QString& name, const QString& role = {}) const;
     std::optional<Accessible> drawRingsButton() const {
         return named(QStringLiteral("draw rings"), QStringLiteral("push button"));
@@ -45,11 +30,10 @@ public:
     // The texts of the message box with that title, one a line.
     QString messageIn(const QString& title) const;
 
-    // Actions.
     bool click(const std::optional<Accessible>& object) const;
     bool chooseFileMenuItem(const QString& caption) const;
     bool pressButton(const QString& window, const QString& caption) const;
-    // Keys pressed in the main window ("alt+f").
+    // Keys held together in the main window, by their X names: "alt+f", "Return".
     bool press(const QString& keys) const;
     // Replaces the whole text of a panel field by typing.
     bool enterText(const QString& fieldCaption, const QString& text) const;
@@ -69,11 +53,15 @@ private:
     // window when a dialog closes; the test gives it back, as a window
     // manager does on a click.
     bool focusMainWindow() const;
+    // Input through XTest.
+    void moveTo(QPoint point) const;
+    void clickHere() const;
+    bool hold(const QList<unsigned long>& keySymbols) const;
+    bool type(const QString& text) const;
 
     const XServer& x_;
-    Input input_;
     Accessible application_;
-    WindowId mainWindow_ = 0;
+    WindowId mainWindow_;
 };
 
 } // namespace vorlane::e2e

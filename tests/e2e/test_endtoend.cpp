@@ -156,8 +156,9 @@ void EndToEnd::launch() {
                  return application && !application->children().isEmpty();
              }),
              "the program did not join the accessibility bus");
-    ui_.emplace(*x_, *application);
-    QVERIFY2(ui_->waitForMainWindow(), "the main window did not appear");
+    const std::optional<WindowId> main = x_->waitForNewWindow(kMainTitle);
+    QVERIFY2(main, "the main window did not appear");
+    ui_.emplace(*x_, *application, *main);
     QVERIFY2(poll([&] {
                  const std::optional<Accessible> button = ui_->drawRingsButton();
                  return button && button->is(Accessible::State::Showing);
@@ -271,11 +272,11 @@ void EndToEnd::saveImageWritesTheCanvasAsA24BitBitmap() {
 
 void EndToEnd::cancelledSaveDialogSaysNoFileWasSelected() {
     QVERIFY(ui_->chooseFileMenuItem(kSaveImageItem));
-    const std::optional<WindowId> fileDialog = ui_->waitForNewWindow(kSaveImageTitle);
+    const std::optional<WindowId> fileDialog = x_->waitForNewWindow(kSaveImageTitle);
     QVERIFY(fileDialog);
     QVERIFY(ui_->pressButton(kSaveImageTitle, QStringLiteral("Cancel")));
     // The message comes in a box of its own with the dialog's title.
-    const std::optional<WindowId> box = ui_->waitForNewWindow(kSaveImageTitle, {*fileDialog});
+    const std::optional<WindowId> box = x_->waitForNewWindow(kSaveImageTitle, {*fileDialog});
     QVERIFY2(box, "no message after the cancelled dialog");
     QString message;
     QVERIFY2(poll([&] {
@@ -284,7 +285,7 @@ void EndToEnd::cancelledSaveDialogSaysNoFileWasSelected() {
              }),
              qPrintable(message));
     QVERIFY(ui_->pressButton(kSaveImageTitle, QStringLiteral("OK")));
-    QVERIFY(ui_->waitUntilGone(kSaveImageTitle, *box));
+    QVERIFY(x_->waitUntilGone(kSaveImageTitle, *box));
 }
 
 void EndToEnd::retrievedParametersComeBackIntoTheFields() {
@@ -308,7 +309,7 @@ void EndToEnd::retrievedParametersComeBackIntoTheFields() {
 void EndToEnd::typeMismatchIsReportedAndTheNextDrawingWorks() {
     QVERIFY(ui_->enterText(QStringLiteral("lines"), QStringLiteral("abc")));
     QVERIFY(ui_->click(ui_->drawRingsButton()));
-    const std::optional<WindowId> box = ui_->waitForNewWindow(kMainTitle, {ui_->mainWindow()});
+    const std::optional<WindowId> box = x_->waitForNewWindow(kMainTitle, {ui_->mainWindow()});
     QVERIFY2(box, "no error message for \"abc\" in lines");
     QString message;
     QVERIFY2(
@@ -317,7 +318,7 @@ void EndToEnd::typeMismatchIsReportedAndTheNextDrawingWorks() {
         }),
         qPrintable(message));
     QVERIFY(ui_->pressButton(kMainTitle, QStringLiteral("OK")));
-    QVERIFY(ui_->waitUntilGone(kMainTitle, *box));
+    QVERIFY(x_->waitUntilGone(kMainTitle, *box));
 
     // "lines" is read last, after the sky and the mark were drawn: they stay,
     // and no scratch was drawn.

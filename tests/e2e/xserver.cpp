@@ -1,13 +1,43 @@
 #include "xserver.h"
 
-#include "driver.h"
+#include <QDeadlineTimer>
+#include <QTest>
 
 // Xlib last: its macros (None, Bool, Status, ...) would clash with Qt's names.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
+#include <functional>
+
 namespace vorlane::e2e {
+
+namespace {
+// A WM_PROTOCOLS message, as a window manager sends it.
+void sendProtocol(Display* connection, WindowId window, const char* protocol, long token = 0) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, protocol, False));
+    event.xclient.data.l[1] = CurrentTime;
+    event.xclient.data.l[2] = static_cast<long>(window);
+    event.xclient.data.l[3] = token;
+    XSendEvent(connection, window, False, NoEventMask, &event);
+    XFlush(connection);
+}
+} // namespace
+
+bool poll(const std::function<bool()>& condition, milliseconds limit) {
+    const QDeadlineTimer deadline(limit);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(25);
+    }
+    return true;
+}
 
 XServer::XServer() : connection_(XOpenDisplay(nullptr)) {
     // A window may go between listing and asking: no answer then, instead of
@@ -42,41 +72,52 @@ QImage XServer::grabScreen() const {
 }
 
 QList<WindowId> XServer::visibleWindows(const QString& title) const {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
+    Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
+    XQueryTree(connection_, DefaultRootWindow(connection_), &root, &parent, &children, &count);
     QList<WindowId> result;
-    if (!XQueryTree(connection_, DefaultRootWindow(connection_), &root, &parent, &children, &count))
-        return result;
     for (unsigned i = 0; i < count; ++i) {
         XWindowAttributes attributes;
         if (XGetWindowAttributes(connection_, children[i], &attributes) &&
             attributes.map_state == IsViewable && this->title(children[i]) == title)
             result.append(children[i]);
     }
-    XFree(children);
+    if (children)
+        XFree(children);
     return result;
 }
 
+std::optional<WindowId> XServer::waitForNewWindow(const QString& title,
+                                                  const QList<WindowId>& known) const {
+    std::optional<WindowId> found;
+    poll([&] {
+        for (const WindowId window : visibleWindows(title))
+            if (!known.contains(window))
+                found = window;
+        return found.has_value();
+    });
+    return found;
+}
+
+bool XServer::waitUntilGone(const QString& title, WindowId window) const {
+    return poll([&] { return !visibleWindows(title).contains(window); });
+}
+
 QString XServer::title(WindowId window) const {
-    Atom type = 0;
-    int format = 0;
-    unsigned long length = 0, after = 0;
-    unsigned char* text = nullptr;
-    XGetWindowProperty(connection_, window, XInternAtom(connection_, "_NET_WM_NAME", False), 0,
-                       1024, False, AnyPropertyType, &type, &format, &length, &after, &text);
-    const QString result = format == 8 ? QString::fromUtf8(reinterpret_cast<char*>(text),
-                                                           static_cast<qsizetype>(length))
-                                       : QString();
-    XFree(text);
+    XTextProperty name{};
+    XGetWMName(connection_, window, &name);
+    // Qt writes titles in UTF-8.
+    const QString result = QString::fromUtf8(reinterpret_cast<const char*>(name.value),
+                                             static_cast<qsizetype>(name.nitems));
+    if (name.value)
+        XFree(name.value);
     return result;
 }
 
 QSize XServer::size(WindowId window) const {
-    XWindowAttributes attributes;
-    return XGetWindowAttributes(connection_, window, &attributes)
-               ? QSize(attributes.width, attributes.height)
-               : QSize();
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(connection_, window, &attributes);
+    return {attributes.width, attributes.height};
 }
 
 WindowId XServer::focus() const {
@@ -92,55 +133,33 @@ void XServer::setFocus(WindowId window) const {
 }
 
 bool XServer::takesDeleteMessage(WindowId window) const {
-    const Atom deleteWindow = XInternAtom(connection_, "WM_DELETE_WINDOW", False);
     Atom* protocols = nullptr;
     int count = 0;
-    bool listed = false;
-    if (XGetWMProtocols(connection_, window, &protocols, &count)) {
-        for (int i = 0; i < count; ++i)
-            listed = listed || protocols[i] == deleteWindow;
+    XGetWMProtocols(connection_, window, &protocols, &count);
+    const bool listed = std::count(protocols, protocols + count,
+                                   XInternAtom(connection_, "WM_DELETE_WINDOW", False)) > 0;
+    if (protocols)
         XFree(protocols);
-    }
     return listed;
 }
-
-namespace {
-// A WM_PROTOCOLS message, as a window manager sends it.
-void sendProtocol(Display* connection, WindowId window, const char* protocol, long token = 0) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, protocol, False));
-    event.xclient.data.l[1] = CurrentTime;
-    event.xclient.data.l[2] = static_cast<long>(window);
-    event.xclient.data.l[3] = token;
-    XSendEvent(connection, window, False, NoEventMask, &event);
-    XFlush(connection);
-}
-} // namespace
 
 void XServer::sendDeleteMessage(WindowId window) const {
     sendProtocol(connection_, window, "WM_DELETE_WINDOW");
 }
 
-bool XServer::answersPing(WindowId window, std::chrono::milliseconds limit) const {
+bool XServer::answersPing(WindowId window, milliseconds limit) const {
     // The answer goes to the root window, for whoever watches its structure.
     const Window root = DefaultRootWindow(connection_);
     XSelectInput(connection_, root, StructureNotifyMask);
     static long pings = 0;
     const long token = ++pings;
     sendProtocol(connection_, window, "_NET_WM_PING", token);
+    XEvent answer;
     const bool answered = poll(
         [&] {
-            while (XPending(connection_) > 0) {
-                XEvent event;
-                XNextEvent(connection_, &event);
-                if (event.type == ClientMessage && event.xclient.window == root &&
-                    event.xclient.data.l[3] == token)
+            while (XCheckTypedWindowEvent(connection_, root, ClientMessage, &answer))
+                if (answer.xclient.data.l[3] == token)
                     return true;
-            }
             return false;
         },
         limit);

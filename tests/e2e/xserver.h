@@ -1,8 +1,8 @@
 #pragma once
 
 // The X server that the test's command started (DISPLAY), as the test asks it
-// directly: the pixels on the screen, the top-level windows, and the messages
-// that a window manager sends.
+// directly: the screen's pixels, the top-level windows, and what a window
+// manager sends them.
 
 #include <QImage>
 #include <QList>
@@ -10,12 +10,14 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 
 struct _XDisplay;
 
 namespace vorlane::e2e {
 
-// An X window id.
+using std::chrono::milliseconds;
 using WindowId = unsigned long;
 
 class XServer {
@@ -27,28 +29,30 @@ public:
 
     _XDisplay* connection() const { return connection_; }
 
-    // What the screen shows in that rectangle, 24-bit colour.
     QImage grab(const QRect& area) const;
     QImage grabScreen() const;
 
-    // The top-level windows on the screen with exactly that title.
+    // Top-level windows shown on the screen with exactly that title.
     QList<WindowId> visibleWindows(const QString& title) const;
+    std::optional<WindowId> waitForNewWindow(const QString& title,
+                                             const QList<WindowId>& known = {}) const;
+    bool waitUntilGone(const QString& title, WindowId window) const;
     QString title(WindowId window) const;
     QSize size(WindowId window) const;
     WindowId focus() const;
-    // What a window manager does on a click into a window.
     void setFocus(WindowId window) const;
 
-    // Whether the window takes part in the close protocol at all: a window
-    // manager sends WM_DELETE_WINDOW only to windows that list it.
+    // A window manager sends the close message only to windows that list it.
     bool takesDeleteMessage(WindowId window) const;
     // What a window manager does when its close button is pressed.
     void sendDeleteMessage(WindowId window) const;
-    // Whether the window answers a window manager's _NET_WM_PING in time.
-    bool answersPing(WindowId window, std::chrono::milliseconds limit) const;
+    bool answersPing(WindowId window, milliseconds limit) const;
 
 private:
     _XDisplay* connection_;
 };
+
+// Asks again and again until the answer is yes or the limit has passed.
+bool poll(const std::function<bool()>& condition, milliseconds limit = milliseconds(10000));
 
 } // namespace vorlane::e2e
