@@ -4,11 +4,10 @@
 #include "accessible.h"
 
 // A call that fails (the object has gone, or lacks that interface) gives
-// nothing, as a screen reader takes it: the calls pass no GError.
+// nothing, as a screen reader takes it: no call asks for a GError.
 namespace vorlane::e2e {
 
 namespace {
-// A string that libatspi hands over, or nullptr.
 QString taken(gchar* text) {
     const QString result = QString::fromUtf8(text);
     g_free(text);
@@ -21,10 +20,9 @@ Accessible::Accessible(AtspiAccessible* object) : object_(object, g_object_unref
 std::optional<Accessible> Accessible::application(const QString& name) {
     static const Accessible desktop = [] {
         atspi_init();
-        // The program answers slowly while it draws; libatspi waits 0.8 s.
-        atspi_set_timeout(5000, 15000);
-        // Every answer fresh from the program, which changes while the test reads.
+        atspi_set_timeout(5000, 15000); // the program answers slowly while it draws
         AtspiAccessible* root = atspi_get_desktop(0);
+        // Every answer fresh from the program, which changes as the test reads.
         atspi_accessible_set_cache_mask(root, ATSPI_CACHE_NONE);
         return Accessible(root);
     }();
@@ -42,9 +40,14 @@ QString Accessible::role() const {
     return taken(atspi_accessible_get_role_name(object_.get(), nullptr));
 }
 
+QString Accessible::text() const {
+    return taken(atspi_text_get_text(ATSPI_TEXT(object_.get()), 0, -1, nullptr));
+}
+
 QList<Accessible> Accessible::children() const {
     QList<Accessible> result;
-    for (gint i = 0, count = atspi_accessible_get_child_count(object_.get(), nullptr); i < count; ++i)
+    for (int i = 0, count = atspi_accessible_get_child_count(object_.get(), nullptr); i < count;
+         ++i)
         if (AtspiAccessible* child = atspi_accessible_get_child_at_index(object_.get(), i, nullptr))
             result.append(Accessible(child));
     return result;
@@ -58,17 +61,13 @@ QRect Accessible::extents() const {
     return result;
 }
 
-QString Accessible::text() const {
-    return taken(atspi_text_get_text(ATSPI_TEXT(object_.get()), 0, -1, nullptr));
-}
-
 bool Accessible::is(State state) const {
     AtspiStateSet* states = atspi_accessible_get_state_set(object_.get());
-    if (!states)
-        return false;
-    const bool result = atspi_state_set_contains(
-        states, state == State::Focused ? ATSPI_STATE_FOCUSED : ATSPI_STATE_SHOWING);
-    g_object_unref(states);
+    const bool result =
+        states && atspi_state_set_contains(states, state == State::Focused ? ATSPI_STATE_FOCUSED
+                                                                           : ATSPI_STATE_SHOWING);
+    if (states)
+        g_object_unref(states);
     return result;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-// The running program as a screen reader reads it, through libatspi on the
-// accessibility bus of the test's session bus.
+// The program as a screen reader reads it: libatspi on the accessibility bus.
 
 #include <QList>
 #include <QRect>
@@ -21,13 +20,12 @@ public:
     static std::optional<Accessible> application(const QString& name);
 
     QString name() const;
-    // AT-SPI's role name: "push button", "label", "text", "menu item", ...
-    QString role() const;
+    QString role() const; // "push button", "label", "text", "menu item", ...
     QList<Accessible> children() const;
     QRect extents() const; // on the screen
-    QString text() const;  // the whole text of an editable field
-    // Showing: on the screen now (a closed menu's items are not); Focused:
-    // the keyboard's target, or a menu's item under the pointer.
+    QString text() const;  // of an editable field
+    // Showing: on the screen (a closed menu's items are not); Focused: the
+    // keyboard's target, or a menu's item under the pointer.
     enum class State { Focused, Showing };
     bool is(State state) const;
 
@@ -38,7 +36,6 @@ public:
 
 private:
     explicit Accessible(_AtspiAccessible* object); // takes over libatspi's reference
-
     std::shared_ptr<_AtspiAccessible> object_;
 };
 

@@ -1,7 +1,5 @@
 #include "driver.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <climits>
 
@@ -62,7 +60,8 @@ bool Driver::click(const std::optional<Accessible>& object) const {
 }
 
 bool Driver::chooseFileMenuItem(const QString& caption) const {
-    const std::optional<Accessible> file = named(QStringLiteral("   File"), QStringLiteral("menu item"));
+    const std::optional<Accessible> file =
+        named(QStringLiteral("   File"), QStringLiteral("menu item"));
     const std::optional<Accessible> item =
         click(file) ? file->find(caption, QStringLiteral("menu item")) : std::nullopt;
     if (!item || !poll([&] { return item->is(Accessible::State::Showing); }))
@@ -86,11 +85,9 @@ bool Driver::pressButton(const QString& title, const QString& caption) const {
 }
 
 bool Driver::press(const QString& keys) const {
-    const QHash<QString, QString> modifiers{{QStringLiteral("alt"), QStringLiteral("Alt_L")},
-                                            {QStringLiteral("ctrl"), QStringLiteral("Control_L")}};
     QList<unsigned long> symbols;
     for (const QString& key : keys.split(QLatin1Char('+')))
-        symbols << XStringToKeysym(qPrintable(modifiers.value(key, key)));
+        symbols << XStringToKeysym(qPrintable(key));
     return focusMainWindow() && hold(symbols);
 }
 
@@ -145,8 +142,9 @@ bool Driver::type(const QString& text) const {
         const KeySym symbol = character.unicode();
         const KeyCode key = XKeysymToKeycode(x_.connection(), symbol);
         const bool shifted = XkbKeycodeToKeysym(x_.connection(), key, 0, 0) != symbol;
-        return symbol <= 0xff && key != 0 && hold(shifted ? QList<unsigned long>{XK_Shift_L, symbol}
-                                                          : QList<unsigned long>{symbol});
+        return symbol <= 0xff && key != 0 &&
+               hold(shifted ? QList<unsigned long>{XK_Shift_L, symbol}
+                            : QList<unsigned long>{symbol});
     });
 }
 

@@ -33,7 +33,7 @@ public:
     bool click(const std::optional<Accessible>& object) const;
     bool chooseFileMenuItem(const QString& caption) const;
     bool pressButton(const QString& window, const QString& caption) const;
-    // Keys held together in the main window, by their X names: "alt+f", "Return".
+    // Keys held together in the main window, by their X names: "Alt_L+f", "Return".
     bool press(const QString& keys) const;
     // Replaces the whole text of a panel field by typing.
     bool enterText(const QString& fieldCaption, const QString& text) const;

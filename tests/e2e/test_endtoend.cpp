@@ -1,8 +1,7 @@
 // The real program under the X server and session bus that the test's command
-// starts, driven by real mouse clicks and key presses (XTest), checked from the screen's pixels, the files it
-// writes and what Qt's accessibility bridge tells a screen reader. The steps
-// share one running program and run in order; once one fails, the rest are
-// skipped.
+// starts, driven by real mouse clicks and key presses (XTest), checked from the screen's pixels,
+// the files it writes and what Qt's accessibility bridge tells a screen reader. The steps share one
+// running program and run in order; once one fails, the rest are skipped.
 
 #include "driver.h"
 
@@ -176,7 +175,7 @@ void EndToEnd::cleanup() {
         broken_ = true;
         // For whoever reads the failure: the whole screen at that moment.
         x_->grabScreen().save(QStringLiteral("endtoend-failed-%1.png")
-                                 .arg(QString::fromLatin1(QTest::currentTestFunction())));
+                                  .arg(QString::fromLatin1(QTest::currentTestFunction())));
     }
 }
 
@@ -374,7 +373,7 @@ void EndToEnd::keysWithAltOrCtrlLeaveTheFieldAsItWas() {
     QVERIFY(lines);
     const QString before = lines->text();
     QVERIFY(ui_->click(lines) && ui_->press(QStringLiteral("End")));
-    for (const char* keys : {"alt+f", "ctrl+f", "ctrl+alt+f"})
+    for (const char* keys : {"Alt_L+f", "Control_L+f", "Control_L+Alt_L+f"})
         QVERIFY(ui_->press(QString::fromLatin1(keys)));
     // A plain key after them types, so they have all arrived.
     QVERIFY(ui_->press(QStringLiteral("0")));
@@ -400,9 +399,7 @@ void EndToEnd::aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose() {
     const QRect panel = ui_->panelOnScreen().translated(-canvasArea.topLeft());
     QVERIFY(ui_->click(ui_->drawRingsButton()));
     const QRegularExpression inProgress(QStringLiteral("^Vorlane - \\d+ %$"));
-    const auto drawing = [&] {
-        return inProgress.match(x_->title(ui_->mainWindow())).hasMatch();
-    };
+    const auto drawing = [&] { return inProgress.match(x_->title(ui_->mainWindow())).hasMatch(); };
     QVERIFY2(poll(drawing), "the title does not show the share done");
     QImage canvas;
     const bool growing = poll([&] {

@@ -6,11 +6,9 @@
 
 #include <QImage>
 #include <QList>
-#include <QRect>
-#include <QString>
+#include <QTest>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
 struct _XDisplay;
@@ -20,6 +18,13 @@ namespace vorlane::e2e {
 using std::chrono::milliseconds;
 using WindowId = unsigned long;
 
+// Asks again and again, handling events in between, until the answer is yes
+// or the limit has passed.
+template <typename Condition>
+bool poll(Condition condition, milliseconds limit = milliseconds(10000)) {
+    return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
+}
+
 class XServer {
 public:
     XServer();
@@ -28,7 +33,6 @@ public:
     XServer& operator=(const XServer&) = delete;
 
     _XDisplay* connection() const { return connection_; }
-
     QImage grab(const QRect& area) const;
     QImage grabScreen() const;
 
@@ -45,14 +49,14 @@ public:
     // A window manager sends the close message only to windows that list it.
     bool takesDeleteMessage(WindowId window) const;
     // What a window manager does when its close button is pressed.
-    void sendDeleteMessage(WindowId window) const;
+    void sendDeleteMessage(WindowId window) const { sendProtocol(window, "WM_DELETE_WINDOW"); }
     bool answersPing(WindowId window, milliseconds limit) const;
 
 private:
+    // A WM_PROTOCOLS message, as a window manager sends it.
+    void sendProtocol(WindowId window, const char* protocol, long token = 0) const;
+
     _XDisplay* connection_;
 };
-
-// Asks again and again until the answer is yes or the limit has passed.
-bool poll(const std::function<bool()>& condition, milliseconds limit = milliseconds(10000));
 
 } // namespace vorlane::e2e
