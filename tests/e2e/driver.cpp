@@ -29,11 +29,12 @@ std::optional<Accessible> Driver::field(const QString& caption) const {
     std::optional<Accessible> nearest;
     int nearestDistance = INT_MAX;
     for (const Accessible& object : label.isEmpty() ? QList<Accessible>() : panel->subtree()) {
+        if (object.role() != QLatin1String("text"))
+            continue;
         const QRect area = object.extents();
         const bool sameRow = area.top() <= label.bottom() && area.bottom() >= label.top();
         const int distance = area.left() - label.left();
-        if (sameRow && distance > 0 && distance < nearestDistance &&
-            object.role() == QLatin1String("text")) {
+        if (sameRow && distance > 0 && distance < nearestDistance) {
             nearest = object;
             nearestDistance = distance;
         }
@@ -121,18 +122,20 @@ void Driver::clickHere() const {
     XSync(x_.connection(), False);
 }
 
-// Presses the keys in order and lets them go in reverse.
+// Presses the keys in order and lets them go in reverse; none if one is
+// not on the keyboard.
 bool Driver::hold(const QList<unsigned long>& symbols) const {
     QList<KeyCode> keys;
     for (const KeySym symbol : symbols)
-        if (const KeyCode key = XKeysymToKeycode(x_.connection(), symbol); key != 0)
-            keys << key;
+        keys << XKeysymToKeycode(x_.connection(), symbol);
+    if (keys.contains(KeyCode{0}))
+        return false;
     for (const KeyCode key : keys)
         XTestFakeKeyEvent(x_.connection(), key, True, CurrentTime);
     for (auto key = keys.crbegin(); key != keys.crend(); ++key)
         XTestFakeKeyEvent(x_.connection(), *key, False, CurrentTime);
     XSync(x_.connection(), False);
-    return keys.size() == symbols.size();
+    return true;
 }
 
 bool Driver::type(const QString& text) const {

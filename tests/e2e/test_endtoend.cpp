@@ -1,7 +1,8 @@
-// The real program under the X server and session bus that the test's command
-// starts, driven by real mouse clicks and key presses (XTest), checked from the screen's pixels,
-// the files it writes and what Qt's accessibility bridge tells a screen reader. The steps share one
-// running program and run in order; once one fails, the rest are skipped.
+// The real program under the X server and session bus that the test's
+// command starts, driven by real mouse clicks and key presses (XTest), checked
+// from the screen's pixels, the files it writes and what Qt's accessibility
+// bridge tells a screen reader. The steps share one running program and run
+// in order; once one fails, the rest are skipped.
 
 #include "driver.h"
 
