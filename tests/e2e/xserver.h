@@ -1,53 +1,62 @@
 #pragma once
 
-// A private X server (Xvfb) for the end-to-end test, and what the test asks of
-// it directly: the pixels on the screen, and the close message that a window
-// manager's close button sends.
+// The X server that the test's command started (DISPLAY), as the test asks it
+// directly: the screen's pixels, the top-level windows, and what a window
+// manager sends them.
 
 #include <QImage>
-#include <QProcess>
-#include <QRect>
-#include <QString>
+#include <QList>
+#include <QTest>
 
 #include <chrono>
+#include <optional>
 
 struct _XDisplay;
 
 namespace vorlane::e2e {
 
+using std::chrono::milliseconds;
+using WindowId = unsigned long;
+
+// Asks again and again, handling events in between, until the answer is yes
+// or the limit has passed.
+template <typename Condition>
+bool poll(Condition condition, milliseconds limit = milliseconds(10000)) {
+    return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
+}
+
 class XServer {
 public:
-    XServer() = default;
+    XServer();
     ~XServer();
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
 
-    // Starts Xvfb on a display number that no other server uses and
-    // connects to it; gives a reason when that fails.
-    QString start();
-    void stop();
-
-    // ":N", for DISPLAY.
-    QString display() const { return display_; }
-
-    // What the screen shows in that rectangle, 24-bit colour.
+    _XDisplay* connection() const { return connection_; }
     QImage grab(const QRect& area) const;
-    QImage grabScreen() const { return grab(QRect(QPoint(0, 0), kScreenSize)); }
+    QImage grabScreen() const;
 
-    // Whether the window takes part in the close protocol at all: a window
-    // manager sends WM_DELETE_WINDOW only to windows that list it.
-    bool takesDeleteMessage(unsigned long window) const;
+    // Top-level windows shown on the screen with exactly that title.
+    QList<WindowId> visibleWindows(const QString& title) const;
+    std::optional<WindowId> waitForNewWindow(const QString& title,
+                                             const QList<WindowId>& known = {}) const;
+    bool waitUntilGone(const QString& title, WindowId window) const;
+    QString title(WindowId window) const;
+    QSize size(WindowId window) const;
+    WindowId focus() const;
+    void setFocus(WindowId window) const;
+
+    // A window manager sends the close message only to windows that list it.
+    bool takesDeleteMessage(WindowId window) const;
     // What a window manager does when its close button is pressed.
-    void sendDeleteMessage(unsigned long window) const;
-    // Whether the window answers a window manager's _NET_WM_PING in time.
-    bool answersPing(unsigned long window, std::chrono::milliseconds limit) const;
+    void sendDeleteMessage(WindowId window) const { sendProtocol(window, "WM_DELETE_WINDOW"); }
+    bool answersPing(WindowId window, milliseconds limit) const;
 
 private:
-    static constexpr QSize kScreenSize{1024, 768};
+    // A WM_PROTOCOLS message, as a window manager sends it.
+    void sendProtocol(WindowId window, const char* protocol, long token = 0) const;
 
-    QProcess xvfb_;
-    QString display_;
-    _XDisplay* connection_ = nullptr;
+    _XDisplay* connection_;
 };
 
 } // namespace vorlane::e2e
