@@ -1,7 +1,7 @@
 #include "controlpanel.h"
 
 #include "rectangle.h"
-#include "shell/twips.h"
+#include "screen/twips.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -207,8 +207,8 @@ QWidget* buildControl(const ControlData& data, QWidget& panel) {
     QWidget* control = makeControl(data.kind, QString::fromLatin1(data.text));
     control->setParent(&panel);
     control->setObjectName(QString::fromLatin1(data.name));
-    control->setGeometry(shell::positionPixels(data.left), shell::positionPixels(data.top),
-                         shell::sizePixels(data.width), shell::sizePixels(data.height));
+    control->setGeometry(screen::positionPixels(data.left), screen::positionPixels(data.top),
+                         screen::sizePixels(data.width), screen::sizePixels(data.height));
 
     const auto [backRole, foreRole] = colourRoles(data.kind);
     QPalette palette = control->palette();
@@ -221,7 +221,7 @@ QWidget* buildControl(const ControlData& data, QWidget& panel) {
     if (data.font)
         control->setFont(toQFont(*data.font));
     if (data.kind == Kind::Label)
-        fitCaption(*static_cast<QLabel*>(control), shell::positionPixels(rightLimit(data)));
+        fitCaption(*static_cast<QLabel*>(control), screen::positionPixels(rightLimit(data)));
     if (data.kind == Kind::Rectangle)
         control->lower();
     return control;
@@ -261,7 +261,7 @@ public:
 
 ControlPanel::ControlPanel() {
     setWindowTitle(QStringLiteral("Controls"));
-    setFixedSize(shell::sizePixels(kClientWidth), shell::sizePixels(kClientHeight));
+    setFixedSize(screen::sizePixels(kClientWidth), screen::sizePixels(kClientHeight));
     QPalette background = palette();
     background.setColor(QPalette::Window, QColor(kBackColor));
     setPalette(background);

@@ -7,7 +7,7 @@
 #include "shell/canvaswindow.h"
 #include "shell/mainwindow.h"
 #include "shell/program.h"
-#include "shell/twips.h"
+#include "screen/twips.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -40,7 +40,7 @@ private slots:
         QFETCH(QSize, canvas);
         QFETCH(int, press);
         QFETCH(QStringList, values);
-        if (shell::twipsPerPixel() != 15.0)
+        if (screen::twipsPerPixel() != 15.0)
             QSKIP("the renderer's canvas is 96 dpi, this screen is not");
 
         shell::Program program;
