@@ -2,8 +2,8 @@
 // window that shows the persistent image.
 
 #include "pixels.h"
-#include "shell/canvaswindow.h"
 #include "screen/twips.h"
+#include "shell/canvaswindow.h"
 #include "sim/errors.h"
 
 #include <QMdiArea>

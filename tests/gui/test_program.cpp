@@ -4,11 +4,13 @@
 #include "files/dialogs.h"
 #include "panel/controlpanel.h"
 #include "pixels.h"
+#include "screen/twips.h"
 #include "shell/canvaswindow.h"
 #include "shell/childframe.h"
 #include "shell/mainwindow.h"
 #include "shell/program.h"
-#include "screen/twips.h"
+#include "sim/drawsettings.h"
+#include "sim/fields.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -295,7 +297,8 @@ private slots:
         QCOMPARE(dialogs_->requests.size(), 4);
         QCOMPARE(dialogs_->requests[0].kind, files::FileRequest::Kind::Save);
         QCOMPARE(dialogs_->requests[1].kind, files::FileRequest::Kind::Open);
-        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")), QStringLiteral("750"));
+        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")),
+                 QString::fromLatin1(sim::ringDefault("txtlines")));
     }
 
     void f10OpensTheFileMenu() {
@@ -331,7 +334,8 @@ private slots:
         setField("txtlines", "0");
         click("cmdhex");
         const QImage picture = forms().f1().Image();
-        QVERIFY(within(forms().f1().height(), screen::outerSize(main()).height - 500.0f));
+        QVERIFY(within(forms().f1().height(),
+                       screen::outerSize(main()).height - sim::kCanvasMargins.height));
         const std::uint32_t yellow = sim::toPixel(sim::kYellow);
         QCOMPARE(picture.pixel(picture.width() / 2, picture.height() / 2), yellow);
         const qsizetype cross = countPixels(picture, yellow);
@@ -351,7 +355,8 @@ private slots:
         QVERIFY(filledWith(forms().f1().Image(), greyPixel(77)));
         QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtsky")), QStringLiteral("77"));
         QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")), QStringLiteral("30"));
-        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtsegmax")), QStringLiteral("100"));
+        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtsegmax")),
+                 QString::fromLatin1(sim::ringDefault("txtsegmax")));
     }
 
     void clearBeforeAnyDrawingLeavesWhite() {
@@ -396,7 +401,8 @@ private slots:
                               "The text \"grey\" in \"sky col\" is not a number.");
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         // The steps before the failing one stay done: the canvas was refitted.
-        QVERIFY(within(forms().f1().height(), screen::outerSize(main()).height - 500.0f));
+        QVERIFY(within(forms().f1().height(),
+                       screen::outerSize(main()).height - sim::kCanvasMargins.height));
 
         setField("txtsky", "0");
         setField("txtlines", "0");

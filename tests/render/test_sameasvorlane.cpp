@@ -4,10 +4,10 @@
 #include "files/parameterfile.h"
 #include "panel/controlpanel.h"
 #include "renderer.h"
+#include "screen/twips.h"
 #include "shell/canvaswindow.h"
 #include "shell/mainwindow.h"
 #include "shell/program.h"
-#include "screen/twips.h"
 
 #include <QAbstractButton>
 #include <QFile>
