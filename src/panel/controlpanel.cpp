@@ -3,6 +3,7 @@
 #include "controltable.h"
 #include "rectangle.h"
 #include "screen/twips.h"
+#include "sim/rings.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

@@ -4,6 +4,7 @@
 #include "files/imagefile.h"
 #include "files/parameterfile.h"
 #include "progress.h"
+#include "sim/rings.h"
 
 #include <csignal>
 #include <cstdio>
