@@ -34,7 +34,7 @@ namespace {
 
 // The main window's outer size that fits the canvas to 1600 x 1000 pixels.
 constexpr WindowSize kMain = mainWindowFor(1600, 1000);
-constexpr std::int64_t kDefaultScratches = 750;
+const std::int64_t kDefaultScratches = std::stoll(ringDefault("txtlines"));
 constexpr int kRepetitions = 9;
 
 void Floor(benchmark::State& state) {

@@ -2,7 +2,7 @@
 
 #include "floor.h"
 #include "machine.h"
-#include "sim/rings.h"
+#include "sim/fields.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "parameterfile.h"
 
-#include "sim/rings.h"
+#include "sim/fields.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "parameterfields.h"
-#include "sim/rings.h"
+#include "sim/fields.h"
 
 #include <QByteArray>
 #include <QHash>

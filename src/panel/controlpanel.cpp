@@ -1,7 +1,9 @@
 #include "controlpanel.h"
 
+#include "controltable.h"
 #include "rectangle.h"
-#include "shell/twips.h"
+#include "screen/twips.h"
+#include "sim/rings.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -12,95 +14,14 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <optional>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace vorlane::panel {
 
+using namespace design;
+
 namespace {
-
-enum class Kind { Rectangle, Label, TextBox, Button, TickedCheckBox };
-
-struct Font {
-    double points;
-    bool bold;
-};
-
-constexpr int kNoTab = -1;
-
-// One control of the panel. Positions and sizes are twips from the top-left
-// corner of the panel's client area.
-struct ControlData {
-    const char* name;
-    Kind kind;
-    const char* text;
-    float left, top, width, height;
-    std::optional<QRgb> back; // fill, background or button face
-    std::optional<QRgb> fore; // text or border
-    std::optional<Font> font;
-    int tab;
-};
-
-constexpr std::optional<QRgb> kDefault;
-// The panel was designed in "MS Sans Serif", a Windows bitmap font. One
-// family stands in for it, the one that scripts/install-deps installs, so that
-// the panel looks the same on every machine.
-constexpr const char* kFamily = "Liberation Sans";
-// Also the font of the controls without their own.
-constexpr Font kPlain{8.25, false};
-constexpr Font kBold{8.25, true};
-constexpr Font kLarge{9.75, false};
-constexpr QRgb kRed = qRgb(255, 0, 0);
-constexpr QRgb kPaleGrey = qRgb(224, 224, 224);
-constexpr QRgb kGrey = qRgb(192, 192, 192);
-
-// In creation order: later controls lie above earlier ones, and the
-// rectangles are put beneath all of them.
-// clang-format off
-constexpr ControlData kControls[] = {
-    // name, kind, text, left, top, width, height, back, fore, font, tab
-    {"Shape1", Kind::Rectangle, "", 660, 120, 975, 4515, qRgb(207, 201, 199), qRgb(128, 128, 128), {}, kNoTab},
-    {"Label1", Kind::Label, sim::ringCaption("txtsegmin"), 180, 240, 315, 315, kDefault, kRed, {}, 9},
-    {"txtsegmin", Kind::TextBox, "4", 780, 240, 615, 315, kDefault, kDefault, {}, 7},
-    {"Label3", Kind::Label, sim::ringCaption("txtsegmax"), 180, 600, 255, 315, kDefault, kDefault, {}, 10},
-    {"txtsegmax", Kind::TextBox, "100", 780, 600, 615, 315, kDefault, kDefault, {}, 8},
-    {"Label4", Kind::Label, sim::ringCaption("txtlines"), 120, 1020, 495, 315, kDefault, kRed, {}, 12},
-    {"txtlines", Kind::TextBox, "750", 780, 1020, 615, 315, qRgb(255, 255, 255), qRgb(255, 128, 128), kBold, 11},
-    {"Label5", Kind::Label, sim::ringCaption("txtseglength"), 120, 1440, 495, 315, kDefault, kRed, {}, 14},
-    {"txtseglength", Kind::TextBox, ".02", 780, 1440, 615, 315, kPaleGrey, kDefault, {}, 13},
-    {"Label7", Kind::Label, sim::ringCaption("txtscratchcol"), 120, 1860, 495, 435, kDefault, kRed, {}, 17},
-    {"txtscratchcol", Kind::TextBox, "50", 780, 1920, 615, 315, kPaleGrey, kDefault, {}, 16},
-    {"Label8", Kind::Label, sim::ringCaption("txtsky"), 60, 2400, 495, 375, kDefault, kDefault, {}, 18},
-    {"txtsky", Kind::TextBox, "0", 780, 2400, 615, 315, kPaleGrey, kDefault, {}, 15},
-    {"Label9", Kind::Label, sim::ringCaption("txtdrawwidth"), 120, 3120, 495, 315, kDefault, kDefault, {}, 20},
-    {"txtdrawwidth", Kind::TextBox, "1", 780, 3120, 615, 315, kGrey, kDefault, {}, 19},
-    {"Label12", Kind::Label, sim::ringCaption("txtanglim"), 120, 3840, 495, 315, kDefault, kRed, {}, 22},
-    {"txtanglim", Kind::TextBox, "15", 780, 3840, 615, 315, kGrey, kDefault, {}, 21},
-    {"Shape3", Kind::Rectangle, "", 120, 4680, 1695, 1215, kPaleGrey, kDefault, {}, kNoTab},
-    {"cmdhex", Kind::Button, "draw rings", 360, 4800, 1215, 552, qRgb(255, 224, 192), kDefault, kLarge, 24},
-    {"cmdclear", Kind::Button, "Clear", 480, 5460, 855, 315, kGrey, kDefault, {}, 23},
-    {"Label10", Kind::Label, "vorlane.example.org/rings", 0, 6000, 1935, 255, kDefault, qRgb(0, 0, 255), {}, 30},
-    // Outside the visible area at the panel's design size.
-    {"Command2", Kind::Button, "solcheck", 2280, 8280, 1215, 255, kDefault, kDefault, {}, 0},
-    {"Command3", Kind::Button, "Airy test", 3600, 8280, 1215, 255, kDefault, kDefault, {}, 1},
-    {"Command4", Kind::Button, "File mono airy", 5040, 8280, 1215, 255, kDefault, kDefault, {}, 2},
-    {"txtlam", Kind::TextBox, "", 6840, 8280, 975, 285, kDefault, kDefault, {}, 3},
-    {"Label2", Kind::Label, "lam, nm", 7920, 8280, 615, 255, kDefault, kPaleGrey, {}, 4},
-    {"lblir", Kind::Label, "IR", 6480, 8280, 375, 255, kDefault, kPaleGrey, {}, 5},
-    {"Label6", Kind::Label, "Classical non convolved", 9840, 6720, 975, 495, kDefault, kPaleGrey, {}, 6},
-    {"k2", Kind::TickedCheckBox, "2", 2100, 7800, 615, 255, kDefault, kDefault, {}, 25},
-    {"k3", Kind::TickedCheckBox, "3", 2280, 6840, 495, 255, kDefault, kDefault, {}, 26},
-    {"k4", Kind::TickedCheckBox, "4", 2280, 7080, 495, 255, kDefault, kDefault, {}, 27},
-    {"k5", Kind::TickedCheckBox, "5", 2280, 7320, 495, 255, kDefault, kDefault, {}, 28},
-    {"k6", Kind::TickedCheckBox, "6", 2160, 7560, 615, 255, kDefault, kDefault, {}, 29},
-};
-// clang-format on
-
-constexpr float kClientWidth = 1980.0f;
-constexpr float kClientHeight = 6330.0f;
-constexpr QRgb kBackColor = qRgb(192, 192, 192);
 
 // The palette roles that a control's two colours stand for.
 std::pair<QPalette::ColorRole, QPalette::ColorRole> colourRoles(Kind kind) {
@@ -207,8 +128,8 @@ QWidget* buildControl(const ControlData& data, QWidget& panel) {
     QWidget* control = makeControl(data.kind, QString::fromLatin1(data.text));
     control->setParent(&panel);
     control->setObjectName(QString::fromLatin1(data.name));
-    control->setGeometry(shell::positionPixels(data.left), shell::positionPixels(data.top),
-                         shell::sizePixels(data.width), shell::sizePixels(data.height));
+    control->setGeometry(screen::positionPixels(data.left), screen::positionPixels(data.top),
+                         screen::sizePixels(data.width), screen::sizePixels(data.height));
 
     const auto [backRole, foreRole] = colourRoles(data.kind);
     QPalette palette = control->palette();
@@ -221,7 +142,7 @@ QWidget* buildControl(const ControlData& data, QWidget& panel) {
     if (data.font)
         control->setFont(toQFont(*data.font));
     if (data.kind == Kind::Label)
-        fitCaption(*static_cast<QLabel*>(control), shell::positionPixels(rightLimit(data)));
+        fitCaption(*static_cast<QLabel*>(control), screen::positionPixels(rightLimit(data)));
     if (data.kind == Kind::Rectangle)
         control->lower();
     return control;
@@ -261,7 +182,7 @@ public:
 
 ControlPanel::ControlPanel() {
     setWindowTitle(QStringLiteral("Controls"));
-    setFixedSize(shell::sizePixels(kClientWidth), shell::sizePixels(kClientHeight));
+    setFixedSize(screen::sizePixels(kClientWidth), screen::sizePixels(kClientHeight));
     QPalette background = palette();
     background.setColor(QPalette::Window, QColor(kBackColor));
     setPalette(background);
@@ -301,12 +222,11 @@ void ControlPanel::setFieldText(const QString& name, const QString& text) {
 
 void ControlPanel::cmdhex_Click(sim::WindowSize main, sim::Canvas& f1, sim::RandomSource& random,
                                 const sim::Progress& progress) const {
-    sim::RingFields fields;
-    for (const sim::RingField& field : sim::kRingFieldsByName)
-        fields.*field.text = fieldText(QString::fromLatin1(field.name)).toStdString();
+    const sim::RingFields fields = sim::ringFieldsFrom(
+        [this](const char* name) { return fieldText(QString::fromLatin1(name)).toStdString(); });
     const BusyCursor busy;
     sim::DrawSettings settings;
-    settings.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    settings.threads = sim::everyProcessor();
     settings.progress = progress;
     sim::cmdhex_Click(fields, main, f1, random, settings);
 }

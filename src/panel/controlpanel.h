@@ -5,8 +5,8 @@
 
 #include "files/parameterfields.h"
 #include "sim/canvas.h"
+#include "sim/drawsettings.h"
 #include "sim/random.h"
-#include "sim/rings.h"
 
 #include <QHash>
 #include <QWidget>

@@ -3,18 +3,18 @@
 #include "options.h"
 #include "renderer.h"
 
+#include "sim/drawsettings.h"
+
 #include <QCoreApplication>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 int main(int argc, char* argv[]) {
     using namespace vorlane::render;
     const QCoreApplication app(argc, argv);
-    const int processors = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int processors = vorlane::sim::everyProcessor();
     // One character a byte, so that file names keep their bytes.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

@@ -4,6 +4,7 @@
 #include "files/imagefile.h"
 #include "files/parameterfile.h"
 #include "progress.h"
+#include "sim/rings.h"
 
 #include <csignal>
 #include <cstdio>
@@ -26,10 +27,9 @@ std::optional<sim::RingFields> fieldsOf(const QByteArray& fileName, QString& pro
         problem = contents.problem;
         return std::nullopt;
     }
-    sim::RingFields fields;
-    for (const sim::RingField& field : sim::kRingFieldsByName)
-        fields.*field.text = contents.texts.value(QLatin1String(field.name)).toStdString();
-    return fields;
+    return sim::ringFieldsFrom([&contents](const char* name) {
+        return contents.texts.value(QLatin1String(name)).toStdString();
+    });
 }
 
 // Why a picture of this size cannot be written in this format, found before

@@ -6,7 +6,7 @@
 #include "options.h"
 #include "sim/buffercanvas.h"
 #include "sim/errors.h"
-#include "sim/rings.h"
+#include "sim/fields.h"
 
 #include <QImage>
 

@@ -1,8 +1,8 @@
 #include "canvaswindow.h"
 
 #include "childframe.h"
-#include "twips.h"
 
+#include "screen/twips.h"
 #include "sim/errors.h"
 
 #include <QPaintEvent>
@@ -19,7 +19,7 @@ constexpr float kDesignHeight = 5310.0f;
 // A drawing area needs at least one pixel each way: an empty one could hold
 // no picture and no bitmap file.
 int areaPixels(float twips) {
-    const int pixels = sizePixels(twips);
+    const int pixels = screen::sizePixels(twips);
     if (pixels < 1)
         sim::raise(sim::ErrorKind::InvalidPropertyValue);
     return pixels;
@@ -70,11 +70,11 @@ void CanvasWindow::setWidth(float twips) {
 }
 
 float CanvasWindow::height() const {
-    return twipsForPixels(image_.height());
+    return screen::twipsForPixels(image_.height());
 }
 
 float CanvasWindow::width() const {
-    return twipsForPixels(image_.width());
+    return screen::twipsForPixels(image_.width());
 }
 
 void CanvasWindow::setTop(float twips) {

@@ -1,6 +1,6 @@
 #include "childframe.h"
 
-#include "twips.h"
+#include "screen/twips.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -18,11 +18,11 @@ ChildFrame::ChildFrame(QMdiArea& area, QWidget* content, Qt::WindowFlags flags) 
 }
 
 void ChildFrame::setTop(float twips) {
-    move(x(), positionPixels(twips));
+    move(x(), screen::positionPixels(twips));
 }
 
 void ChildFrame::setLeft(float twips) {
-    move(positionPixels(twips), y());
+    move(screen::positionPixels(twips), y());
 }
 
 void ChildFrame::closeEvent(QCloseEvent* event) {

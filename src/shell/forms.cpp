@@ -4,7 +4,7 @@
 #include "childframe.h"
 #include "mainwindow.h"
 #include "panel/controlpanel.h"
-#include "twips.h"
+#include "screen/twips.h"
 
 namespace vorlane::shell {
 
@@ -47,8 +47,8 @@ ChildFrame& Forms::fc1Frame() {
 
 void Forms::MDIForm_Load() {
     f1().Show();
-    f1().setHeight(outerSize(main()).height - 750.0f);
-    f1().setWidth(outerSize(main()).width - 200.0f);
+    f1().setHeight(screen::outerSize(main()).height - 750.0f);
+    f1().setWidth(screen::outerSize(main()).width - 200.0f);
     f1().setTop(0.0f);
     f1().setLeft(0.0f);
     fc1Frame().setTop(200.0f);

@@ -1,6 +1,6 @@
 #include "mainwindow.h"
 
-#include "twips.h"
+#include "screen/twips.h"
 
 #include <QDirIterator>
 #include <QIcon>
@@ -60,7 +60,8 @@ MainWindow::MainWindow() : area_(new QMdiArea) {
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
             [this, file] { menuBar()->setActiveAction(file->menuAction()); });
 
-    resize(sizePixels(kClientWidth), sizePixels(kClientHeight) + menuBar()->sizeHint().height());
+    resize(screen::sizePixels(kClientWidth),
+           screen::sizePixels(kClientHeight) + menuBar()->sizeHint().height());
 }
 
 QAction& MainWindow::menuItem(const QString& name) const {

@@ -8,7 +8,7 @@
 #include "mainwindow.h"
 #include "panel/controlpanel.h"
 #include "runtimeerrors.h"
-#include "twips.h"
+#include "screen/twips.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -44,7 +44,7 @@ void Program::drawRings() {
     DrawingProgress shown(forms_.main());
     try {
         forms_.fc1().cmdhex_Click(
-            outerSize(forms_.main()), forms_.f1(), random_,
+            screen::outerSize(forms_.main()), forms_.f1(), random_,
             [&shown](std::int64_t done, std::int64_t total) { shown.report(done, total); });
     } catch (const DrawingStopped&) {
         // main was closed: the program ends as soon as the handler returns.

@@ -5,9 +5,9 @@
 // numbers, all threads compute the segments of whole scratches, then each
 // thread draws every line of the batch, in order, into its own band of rows.
 
+#include "drawsettings.h"
 #include "random.h"
 #include "raster.h"
-#include "rings.h"
 #include "scratch.h"
 
 #include <cstdint>

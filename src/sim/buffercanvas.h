@@ -3,8 +3,8 @@
 // A canvas that lives only in memory, at a fixed 15 twips a pixel (96 dpi):
 // for drawing without a window, in tests, benchmarks and batch rendering.
 
+#include "drawsettings.h"
 #include "raster.h"
-#include "rings.h"
 
 #include <cstdint>
 #include <vector>
@@ -41,11 +41,10 @@ private:
 int pixelsForTwips(float twips, double twipsPerPixel);
 
 // The outer size of the main window for which "draw rings" fits the canvas to
-// this many pixels at 15 twips a pixel: it makes the canvas 500 twips less
-// high and 200 twips less wide than main.
+// this many pixels at 15 twips a pixel.
 constexpr WindowSize mainWindowFor(int widthPixels, int heightPixels) {
-    return {static_cast<float>(heightPixels) * BufferCanvas::kTwipsPerPixel + 500.0f,
-            static_cast<float>(widthPixels) * BufferCanvas::kTwipsPerPixel + 200.0f};
+    return {static_cast<float>(heightPixels) * BufferCanvas::kTwipsPerPixel + kCanvasMargins.height,
+            static_cast<float>(widthPixels) * BufferCanvas::kTwipsPerPixel + kCanvasMargins.width};
 }
 
 } // namespace vorlane::sim

@@ -90,8 +90,8 @@ void drawRings(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource&
     m1::setconstants();
 
     setPenWidth(f1, fc1);
-    f1.setHeight(checked(main.height - 500.0f));
-    f1.setWidth(checked(main.width - 200.0f));
+    f1.setHeight(checked(main.height - kCanvasMargins.height));
+    f1.setWidth(checked(main.width - kCanvasMargins.width));
     f1.setTop(0.0f);
     f1.setLeft(0.0f);
 

@@ -8,7 +8,6 @@
 #include "m1.h"
 #include "numeric.h"
 #include "raster.h"
-#include "rings.h"
 
 #include <cmath>
 #include <cstdint>

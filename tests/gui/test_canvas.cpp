@@ -2,8 +2,8 @@
 // window that shows the persistent image.
 
 #include "pixels.h"
+#include "screen/twips.h"
 #include "shell/canvaswindow.h"
-#include "shell/twips.h"
 #include "sim/errors.h"
 
 #include <QMdiArea>
@@ -74,7 +74,7 @@ private slots:
 
     void startsHiddenWhiteAtItsDesignSize() {
         const QImage image = canvas_->Image();
-        QCOMPARE(image.size(), QSize(shell::sizePixels(4965.0f), shell::sizePixels(5310.0f)));
+        QCOMPARE(image.size(), QSize(screen::sizePixels(4965.0f), screen::sizePixels(5310.0f)));
         QVERIFY(filledWith(image, greyPixel(255)));
         QCOMPARE(canvas_->backColor(), sim::kWhite);
         QCOMPARE(canvas_->drawWidth(), std::int16_t{1});
@@ -88,7 +88,7 @@ private slots:
         canvas_->setWidth(3000.0f);
         canvas_->setHeight(1500.0f);
         const QImage image = canvas_->Image();
-        QCOMPARE(image.size(), QSize(shell::sizePixels(3000.0f), shell::sizePixels(1500.0f)));
+        QCOMPARE(image.size(), QSize(screen::sizePixels(3000.0f), screen::sizePixels(1500.0f)));
         QVERIFY(filledWith(image, sim::toPixel(kGreen)));
     }
 
@@ -105,7 +105,7 @@ private slots:
     void sizeReadsBackInTwipsOfWholePixels() {
         canvas_->setHeight(1000.0f);
         canvas_->setWidth(2003.0f);
-        const double half = shell::twipsPerPixel() / 2.0;
+        const double half = screen::twipsPerPixel() / 2.0;
         QVERIFY(std::fabs(canvas_->height() - 1000.0) <= half);
         QVERIFY(std::fabs(canvas_->width() - 2003.0) <= half);
         // No border: the window is exactly as large as its picture.
@@ -128,7 +128,7 @@ private slots:
         canvas_->setTop(300.0f);
         canvas_->setLeft(150.0f);
         QCOMPARE(frameOf(*canvas_).pos(),
-                 QPoint(shell::positionPixels(150.0f), shell::positionPixels(300.0f)));
+                 QPoint(screen::positionPixels(150.0f), screen::positionPixels(300.0f)));
     }
 
     // Refused values: the canvas stays as it was.

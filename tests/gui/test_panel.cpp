@@ -2,9 +2,11 @@
 // rings", drawing on a canvas that lives only in memory.
 
 #include "panel/controlpanel.h"
+#include "panel/controltable.h"
 #include "pixels.h"
 #include "sim/buffercanvas.h"
 #include "sim/errors.h"
+#include "sim/fields.h"
 
 #include <QAbstractButton>
 #include <QFontInfo>
@@ -56,14 +58,8 @@ private slots:
     void fieldsStartWithTheirDefaults_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("smin") << "txtsegmin" << "4";
-        QTest::newRow("smax") << "txtsegmax" << "100";
-        QTest::newRow("lines") << "txtlines" << "750";
-        QTest::newRow("seg ln") << "txtseglength" << ".02";
-        QTest::newRow("scratch col") << "txtscratchcol" << "50";
-        QTest::newRow("sky col") << "txtsky" << "0";
-        QTest::newRow("width") << "txtdrawwidth" << "1";
-        QTest::newRow("anglim") << "txtanglim" << "15";
+        for (const sim::RingField& field : sim::kRingFieldsByName)
+            QTest::newRow(field.caption) << field.name << field.defaultText;
         QTest::newRow("lam") << "txtlam" << "";
     }
 
@@ -92,27 +88,16 @@ private slots:
     // without it the family check fails), measured against the box that the
     // label paints into. Boxes keep their design position and only grow.
     void captionsAreWhole_data() {
+        using namespace panel::design;
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QRect>("design"); // twips
-        QTest::newRow("smin") << "Label1"
-                              << "smin" << QRect(180, 240, 315, 315);
-        QTest::newRow("smax") << "Label3"
-                              << "smax" << QRect(180, 600, 255, 315);
-        QTest::newRow("lines") << "Label4"
-                               << "lines" << QRect(120, 1020, 495, 315);
-        QTest::newRow("seg ln") << "Label5"
-                                << "seg ln" << QRect(120, 1440, 495, 315);
-        QTest::newRow("scratch col") << "Label7"
-                                     << "scratch col" << QRect(120, 1860, 495, 435);
-        QTest::newRow("sky col") << "Label8"
-                                 << "sky col" << QRect(60, 2400, 495, 375);
-        QTest::newRow("width") << "Label9"
-                               << "width" << QRect(120, 3120, 495, 315);
-        QTest::newRow("anglim") << "Label12"
-                                << "anglim" << QRect(120, 3840, 495, 315);
-        QTest::newRow("address") << "Label10"
-                                 << "vorlane.example.org/rings" << QRect(0, 6000, 1935, 255);
+        // The labels within the panel at its design size; the others lie beyond it.
+        for (const ControlData& row : kControls)
+            if (row.kind == Kind::Label && row.top < kClientHeight)
+                QTest::newRow(row.text)
+                    << row.name << row.text
+                    << QRectF(row.left, row.top, row.width, row.height).toRect();
     }
 
     void captionsAreWhole() {
@@ -122,7 +107,7 @@ private slots:
         const auto* label = qobject_cast<QLabel*>(&panel_->control(name));
         QVERIFY(label);
         QCOMPARE(label->text(), caption);
-        QCOMPARE(QFontInfo(label->font()).family(), "Liberation Sans");
+        QCOMPARE(QFontInfo(label->font()).family(), QString::fromLatin1(panel::design::kFamily));
 
         // At 96 dpi a pixel is 15 twips.
         const QRect box = label->geometry();
@@ -149,7 +134,8 @@ private slots:
         for (const char* name : {"cmdhex", "cmdclear"}) {
             auto* button = qobject_cast<QPushButton*>(&panel_->button(QString::fromLatin1(name)));
             QVERIFY(button);
-            QCOMPARE(QFontInfo(button->font()).family(), "Liberation Sans");
+            QCOMPARE(QFontInfo(button->font()).family(),
+                     QString::fromLatin1(panel::design::kFamily));
             QStyleOptionButton option;
             option.initFrom(button);
             const QRect room =

@@ -4,11 +4,13 @@
 #include "files/dialogs.h"
 #include "panel/controlpanel.h"
 #include "pixels.h"
+#include "screen/twips.h"
 #include "shell/canvaswindow.h"
 #include "shell/childframe.h"
 #include "shell/mainwindow.h"
 #include "shell/program.h"
-#include "shell/twips.h"
+#include "sim/drawsettings.h"
+#include "sim/fields.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -78,7 +80,7 @@ private:
 };
 
 bool within(float twips, float expected) {
-    return std::fabs(twips - expected) <= shell::twipsPerPixel() / 2.0;
+    return std::fabs(twips - expected) <= screen::twipsPerPixel() / 2.0;
 }
 
 } // namespace
@@ -120,7 +122,7 @@ private slots:
             return dialogs;
         });
         // What the load step read: main is not shown yet.
-        mainAtLoad_ = shell::outerSize(main());
+        mainAtLoad_ = screen::outerSize(main());
         main().show();
         QVERIFY(QTest::qWaitForWindowExposed(&main()));
     }
@@ -132,7 +134,7 @@ private slots:
     void mainHasItsCaptionAndDesignClientArea() {
         QCOMPARE(main().windowTitle(), QStringLiteral("Vorlane"));
         QCOMPARE(main().area().size(),
-                 QSize(shell::sizePixels(11880.0f), shell::sizePixels(8595.0f)));
+                 QSize(screen::sizePixels(11880.0f), screen::sizePixels(8595.0f)));
         QVERIFY(main().area().geometry().top() >= main().menuBar()->geometry().bottom());
     }
 
@@ -167,11 +169,11 @@ private slots:
 
     void loadStepPlacesThePanelAboveTheCanvas() {
         shell::ChildFrame& panel = forms().fc1Frame();
-        QCOMPARE(panel.pos(), QPoint(shell::positionPixels(50.0f), shell::positionPixels(200.0f)));
+        QCOMPARE(panel.pos(), QPoint(screen::positionPixels(50.0f), screen::positionPixels(200.0f)));
         QVERIFY(panel.isVisible());
         QCOMPARE(panel.windowTitle(), QStringLiteral("Controls"));
         QCOMPARE(forms().fc1().size(),
-                 QSize(shell::sizePixels(1980.0f), shell::sizePixels(6330.0f)));
+                 QSize(screen::sizePixels(1980.0f), screen::sizePixels(6330.0f)));
         QCOMPARE(main().area().subWindowList(QMdiArea::StackingOrder).constLast(), &panel);
         QCOMPARE(main().area().subWindowList().size(), 2);
     }
@@ -183,14 +185,14 @@ private slots:
         QCOMPARE(&forms.f1(), &f1);
         QCOMPARE(forms.main().area().subWindowList().size(), 2);
         QCOMPARE(f1.hWnd()->parentWidget()->pos(), QPoint(0, 0));
-        QVERIFY(f1.height() < shell::outerSize(forms.main()).height);
+        QVERIFY(f1.height() < screen::outerSize(forms.main()).height);
     }
 
     void resizingMainLeavesTheChildWindowsAlone() {
         const QRect canvas = canvasFrame().geometry();
         const QRect panel = forms().fc1Frame().geometry();
         main().resize(main().size() + QSize(200, 100));
-        QTRY_COMPARE(main().area().width(), shell::sizePixels(11880.0f) + 200);
+        QTRY_COMPARE(main().area().width(), screen::sizePixels(11880.0f) + 200);
         QCOMPARE(canvasFrame().geometry(), canvas);
         QCOMPARE(forms().fc1Frame().geometry(), panel);
     }
@@ -295,7 +297,8 @@ private slots:
         QCOMPARE(dialogs_->requests.size(), 4);
         QCOMPARE(dialogs_->requests[0].kind, files::FileRequest::Kind::Save);
         QCOMPARE(dialogs_->requests[1].kind, files::FileRequest::Kind::Open);
-        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")), QStringLiteral("750"));
+        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")),
+                 QString::fromLatin1(sim::ringDefault("txtlines")));
     }
 
     void f10OpensTheFileMenu() {
@@ -331,7 +334,8 @@ private slots:
         setField("txtlines", "0");
         click("cmdhex");
         const QImage picture = forms().f1().Image();
-        QVERIFY(within(forms().f1().height(), shell::outerSize(main()).height - 500.0f));
+        QVERIFY(within(forms().f1().height(),
+                       screen::outerSize(main()).height - sim::kCanvasMargins.height));
         const std::uint32_t yellow = sim::toPixel(sim::kYellow);
         QCOMPARE(picture.pixel(picture.width() / 2, picture.height() / 2), yellow);
         const qsizetype cross = countPixels(picture, yellow);
@@ -351,7 +355,8 @@ private slots:
         QVERIFY(filledWith(forms().f1().Image(), greyPixel(77)));
         QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtsky")), QStringLiteral("77"));
         QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtlines")), QStringLiteral("30"));
-        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtsegmax")), QStringLiteral("100"));
+        QCOMPARE(forms().fc1().fieldText(QStringLiteral("txtsegmax")),
+                 QString::fromLatin1(sim::ringDefault("txtsegmax")));
     }
 
     void clearBeforeAnyDrawingLeavesWhite() {
@@ -396,7 +401,8 @@ private slots:
                               "The text \"grey\" in \"sky col\" is not a number.");
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         // The steps before the failing one stay done: the canvas was refitted.
-        QVERIFY(within(forms().f1().height(), shell::outerSize(main()).height - 500.0f));
+        QVERIFY(within(forms().f1().height(),
+                       screen::outerSize(main()).height - sim::kCanvasMargins.height));
 
         setField("txtsky", "0");
         setField("txtlines", "0");

@@ -2,6 +2,7 @@
 // files it writes or leaves alone.
 
 #include "renderer.h"
+#include "sim/fields.h"
 
 #include <QDir>
 #include <QImage>
@@ -21,13 +22,12 @@ namespace {
 
 // A parameter file with the panel's defaults, some of them replaced.
 QByteArray parameters(const QHash<QString, QString>& changes) {
-    const QList<std::pair<QString, QString>> defaults{
-        {"txtsegmin", "4"},      {"txtsegmax", "100"},    {"txtlines", "750"},
-        {"txtseglength", ".02"}, {"txtscratchcol", "50"}, {"txtsky", "0"},
-        {"txtdrawwidth", "1"},   {"txtanglim", "15"}};
     QByteArray text = "Vorlane parameters 1\n";
-    for (const auto& [name, value] : defaults)
-        text += (name + u'=' + changes.value(name, value) + u'\n').toUtf8();
+    for (const vorlane::sim::RingField& field : vorlane::sim::kRingFieldsByName) {
+        const QString name = QString::fromLatin1(field.name);
+        text += (name + u'=' + changes.value(name, QString::fromLatin1(field.defaultText)) + u'\n')
+                    .toUtf8();
+    }
     return text;
 }
 

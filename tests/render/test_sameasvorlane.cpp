@@ -4,10 +4,10 @@
 #include "files/parameterfile.h"
 #include "panel/controlpanel.h"
 #include "renderer.h"
+#include "screen/twips.h"
 #include "shell/canvaswindow.h"
 #include "shell/mainwindow.h"
 #include "shell/program.h"
-#include "shell/twips.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -40,7 +40,7 @@ private slots:
         QFETCH(QSize, canvas);
         QFETCH(int, press);
         QFETCH(QStringList, values);
-        if (shell::twipsPerPixel() != 15.0)
+        if (screen::twipsPerPixel() != 15.0)
             QSKIP("the renderer's canvas is 96 dpi, this screen is not");
 
         shell::Program program;

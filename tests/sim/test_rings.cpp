@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -155,12 +154,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(int, operationsDone);
         RingFields fields;
-        const std::map<QString, std::string*> byName = {
-            {"txtdrawwidth", &fields.txtdrawwidth}, {"txtsky", &fields.txtsky},
-            {"txtseglength", &fields.txtseglength}, {"txtsegmin", &fields.txtsegmin},
-            {"txtsegmax", &fields.txtsegmax},       {"txtscratchcol", &fields.txtscratchcol},
-            {"txtanglim", &fields.txtanglim},       {"txtlines", &fields.txtlines}};
-        *byName.at(field) = text.toStdString();
+        fields.*ringField(field.toStdString()).text = text.toStdString();
         RecordingCanvas canvas;
         ScriptedRandom random({0.5f});
         QCOMPARE(run(fields, canvas, random), ErrorKind(kind));

@@ -154,9 +154,7 @@ private slots:
             RingFields fields;
             for (const QString& value : QString(row.values).split(' ', Qt::SkipEmptyParts)) {
                 const QStringList nameAndText = value.split('=');
-                for (const RingField& field : kRingFieldsByName)
-                    if (nameAndText[0] == QLatin1String(field.name))
-                        fields.*field.text = nameAndText[1].toStdString();
+                fields.*ringField(nameAndText[0].toStdString()).text = nameAndText[1].toStdString();
             }
             QTest::newRow(row.name)
                 << fields << row.width << row.height << row.skipped << row.badNumber << row.breaks

@@ -3,11 +3,11 @@
 // Window sizes and positions are twips, 1/1440 of a logical inch. This is the
 // one place that turns them into the screen's pixels and back.
 
-#include "sim/rings.h"
+#include "sim/drawsettings.h"
 
 class QWidget;
 
-namespace vorlane::shell {
+namespace vorlane::screen {
 
 // Twips in one device-independent pixel of the screen: 15 at 96 dpi.
 double twipsPerPixel();
@@ -23,4 +23,4 @@ float twipsForPixels(int pixels);
 // frame and menu bar included.
 sim::WindowSize outerSize(const QWidget& window);
 
-} // namespace vorlane::shell
+} // namespace vorlane::screen

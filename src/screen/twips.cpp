@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-namespace vorlane::shell {
+namespace vorlane::screen {
 
 namespace {
 constexpr double kTwipsPerInch = 1440.0;
@@ -40,4 +40,4 @@ sim::WindowSize outerSize(const QWidget& window) {
     return {twipsForPixels(frame.height()), twipsForPixels(frame.width())};
 }
 
-} // namespace vorlane::shell
+} // namespace vorlane::screen

@@ -1,0 +1,1 @@
+#include "panel/panel.h" // linked, but above
