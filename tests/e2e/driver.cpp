@@ -1,3 +1,6 @@
+// libatspi first: GLib's headers use names that Qt defines as macros.
+#include <atspi/atspi.h>
+
 #include "driver.h"
 
 #include <algorithm>
@@ -6,21 +9,131 @@
 // Xlib last: its macros (None, Bool, Status, ...) would clash with Qt's names.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace vorlane::e2e {
 
-std::optional<Accessible> Driver::window(const QString& title, bool frame) const {
-    for (const Accessible& window : application_.children())
-        if ((window.role() == kFrame) == frame && window.name() == title)
-            return window;
+namespace {
+QString taken(gchar* text) {
+    const QString result = QString::fromUtf8(text);
+    g_free(text);
+    return result;
+}
+} // namespace
+
+Accessible::Accessible(AtspiAccessible* object) : object_(object, g_object_unref) {}
+
+QString Accessible::name() const {
+    return taken(atspi_accessible_get_name(object_.get(), nullptr));
+}
+
+QString Accessible::role() const {
+    return taken(atspi_accessible_get_role_name(object_.get(), nullptr));
+}
+
+QString Accessible::text() const {
+    return taken(atspi_text_get_text(ATSPI_TEXT(object_.get()), 0, -1, nullptr));
+}
+
+QRect Accessible::extents() const {
+    AtspiRect* area = atspi_component_get_extents(ATSPI_COMPONENT(object_.get()),
+                                                  ATSPI_COORD_TYPE_SCREEN, nullptr);
+    const QRect result = area ? QRect(area->x, area->y, area->width, area->height) : QRect();
+    g_free(area);
+    return result;
+}
+
+bool Accessible::is(State state) const {
+    AtspiStateSet* states = atspi_accessible_get_state_set(object_.get());
+    const bool result =
+        states && atspi_state_set_contains(states, state == State::Focused ? ATSPI_STATE_FOCUSED
+                                                                           : ATSPI_STATE_SHOWING);
+    if (states)
+        g_object_unref(states);
+    return result;
+}
+
+QList<Accessible> Accessible::children() const {
+    QList<Accessible> result;
+    for (int i = 0, count = atspi_accessible_get_child_count(object_.get(), nullptr); i < count;
+         ++i)
+        if (AtspiAccessible* child = atspi_accessible_get_child_at_index(object_.get(), i, nullptr))
+            result.append(Accessible(child));
+    return result;
+}
+
+QList<Accessible> Accessible::subtree() const {
+    QList<Accessible> result{*this};
+    for (const Accessible& child : children())
+        result.append(child.subtree());
+    return result;
+}
+
+std::optional<Accessible> Accessible::find(const QString& name, const QString& role) const {
+    if (this->name() == name && (role.isEmpty() || this->role() == role))
+        return *this;
+    for (const Accessible& child : children())
+        if (std::optional<Accessible> found = child.find(name, role))
+            return found;
     return std::nullopt;
 }
 
-std::optional<Accessible> Driver::named(const QString& name, const QString& role) const {
-    const std::optional<Accessible> main = window(kMainTitle, true);
-    return main ? main->find(name, role) : std::nullopt;
+Driver::Driver() : x_(XOpenDisplay(nullptr)) {
+    // A window may go while the test asks about it: then no answer, rather
+    // than Xlib's default of ending the test.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    atspi_init();
+    atspi_set_timeout(5000, 15000); // the program answers slowly while it draws
+}
+
+Driver::~Driver() {
+    if (x_)
+        XCloseDisplay(x_);
+}
+
+bool Driver::findProgram(const QString& name) {
+    AtspiAccessible* root = atspi_get_desktop(0);
+    // Every answer fresh from the program, which changes as the test reads.
+    atspi_accessible_set_cache_mask(root, ATSPI_CACHE_NONE);
+    const Accessible desktop(root);
+    // One that has ended may still be listed for a moment, without windows.
+    return poll([&] {
+        for (const Accessible& application : desktop.children())
+            if (application.name() == name && !application.children().isEmpty())
+                return bool(application_ = application);
+        return false;
+    });
+}
+
+bool Driver::findMainWindow() {
+    return poll([&] {
+        for (const Accessible& window : windows(kMainTitle))
+            if (window.role() == kFrame && (mainId_ = windowAt(window.extents())) != 0)
+                return bool(main_ = window);
+        return false;
+    });
+}
+
+QList<Accessible> Driver::windows(const QString& title) const {
+    QList<Accessible> result;
+    for (const Accessible& window : application_->children())
+        if (window.name() == title && window.is(Accessible::State::Showing))
+            result.append(window);
+    return result;
+}
+
+std::optional<Accessible> Driver::waitForWindow(const QString& title,
+                                                const QList<Accessible>& known) const {
+    std::optional<Accessible> found;
+    poll([&] {
+        for (const Accessible& window : windows(title))
+            if (!known.contains(window))
+                found = window;
+        return found.has_value();
+    });
+    return found;
 }
 
 std::optional<Accessible> Driver::field(const QString& caption) const {
@@ -42,10 +155,9 @@ std::optional<Accessible> Driver::field(const QString& caption) const {
     return nearest;
 }
 
-QString Driver::messageIn(const QString& title) const {
-    const std::optional<Accessible> box = window(title, false);
+QString Driver::messageIn(const Accessible& box) {
     QStringList texts;
-    for (const Accessible& object : box ? box->subtree() : QList<Accessible>())
+    for (const Accessible& object : box.subtree())
         if (object.role() == QLatin1String("label"))
             texts << object.name();
     return texts.join(QLatin1Char('\n'));
@@ -76,11 +188,10 @@ bool Driver::chooseFileMenuItem(const QString& caption) const {
     return true;
 }
 
-bool Driver::pressButton(const QString& title, const QString& caption) const {
+bool Driver::pressButton(const Accessible& window, const QString& caption) const {
     std::optional<Accessible> button;
     return poll([&] {
-               const std::optional<Accessible> found = window(title, false);
-               return found && (button = found->find(caption, QStringLiteral("push button")));
+               return bool(button = window.find(caption, QStringLiteral("push button")));
            }) &&
            click(button);
 }
@@ -99,27 +210,46 @@ bool Driver::enterText(const QString& fieldCaption, const QString& text) const {
 }
 
 bool Driver::answerFileDialog(const QString& title, const QString& typed) const {
-    const std::optional<WindowId> window = x_.waitForNewWindow(title);
-    return window && poll([&] { return x_.focus() == *window; }) && type(typed) &&
-           hold({XK_Return}) && x_.waitUntilGone(title, *window);
+    const std::optional<Accessible> dialog = waitForWindow(title);
+    return dialog && poll([&] { return focus() == windowAt(dialog->extents()); }) && type(typed) &&
+           hold({XK_Return}) && waitUntilGone(*dialog);
+}
+
+unsigned long Driver::windowAt(const QRect& area) const {
+    const Window root = DefaultRootWindow(x_);
+    Window window = 0;
+    int x = 0, y = 0;
+    if (!area.isEmpty())
+        XTranslateCoordinates(x_, root, root, area.center().x(), area.center().y(), &x, &y,
+                              &window);
+    return window;
+}
+
+unsigned long Driver::focus() const {
+    Window window = 0;
+    int revert = 0;
+    XGetInputFocus(x_, &window, &revert);
+    return window;
 }
 
 bool Driver::focusMainWindow() const {
-    if (x_.focus() != mainWindow_)
-        x_.setFocus(mainWindow_);
-    return poll([&] { return x_.focus() == mainWindow_; });
+    if (focus() != mainId_) {
+        XSetInputFocus(x_, mainId_, RevertToParent, CurrentTime);
+        XSync(x_, False);
+    }
+    return poll([&] { return focus() == mainId_; });
 }
 
 void Driver::moveTo(QPoint point) const {
-    XTestFakeMotionEvent(x_.connection(), -1, point.x(), point.y(), CurrentTime);
+    XTestFakeMotionEvent(x_, -1, point.x(), point.y(), CurrentTime);
     // Once the server has moved the pointer, the program hears of it first.
-    XSync(x_.connection(), False);
+    XSync(x_, False);
 }
 
 void Driver::clickHere() const {
-    XTestFakeButtonEvent(x_.connection(), 1, True, CurrentTime);
-    XTestFakeButtonEvent(x_.connection(), 1, False, CurrentTime);
-    XSync(x_.connection(), False);
+    XTestFakeButtonEvent(x_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(x_, 1, False, CurrentTime);
+    XSync(x_, False);
 }
 
 // Presses the keys in order and lets them go in reverse; none if one is
@@ -127,14 +257,14 @@ void Driver::clickHere() const {
 bool Driver::hold(const QList<unsigned long>& symbols) const {
     QList<KeyCode> keys;
     for (const KeySym symbol : symbols)
-        keys << XKeysymToKeycode(x_.connection(), symbol);
+        keys << XKeysymToKeycode(x_, symbol);
     if (keys.contains(KeyCode{0}))
         return false;
     for (const KeyCode key : keys)
-        XTestFakeKeyEvent(x_.connection(), key, True, CurrentTime);
+        XTestFakeKeyEvent(x_, key, True, CurrentTime);
     for (auto key = keys.crbegin(); key != keys.crend(); ++key)
-        XTestFakeKeyEvent(x_.connection(), *key, False, CurrentTime);
-    XSync(x_.connection(), False);
+        XTestFakeKeyEvent(x_, *key, False, CurrentTime);
+    XSync(x_, False);
     return true;
 }
 
@@ -143,12 +273,74 @@ bool Driver::type(const QString& text) const {
     // level, such as an upper-case letter, needs Shift.
     return std::all_of(text.cbegin(), text.cend(), [this](QChar character) {
         const KeySym symbol = character.unicode();
-        const KeyCode key = XKeysymToKeycode(x_.connection(), symbol);
-        const bool shifted = XkbKeycodeToKeysym(x_.connection(), key, 0, 0) != symbol;
+        const KeyCode key = XKeysymToKeycode(x_, symbol);
+        const bool shifted = XkbKeycodeToKeysym(x_, key, 0, 0) != symbol;
         return symbol <= 0xff && key != 0 &&
                hold(shifted ? QList<unsigned long>{XK_Shift_L, symbol}
                             : QList<unsigned long>{symbol});
     });
+}
+
+QImage Driver::grab(QRect area) const {
+    if (area.isEmpty())
+        area = {0, 0, DisplayWidth(x_, DefaultScreen(x_)), DisplayHeight(x_, DefaultScreen(x_))};
+    XImage* shot = XGetImage(x_, DefaultRootWindow(x_), area.x(), area.y(), unsigned(area.width()),
+                             unsigned(area.height()), AllPlanes, ZPixmap);
+    // The server runs at depth 24, a pixel in 32 bits as QImage keeps it.
+    QImage image;
+    if (shot && shot->bits_per_pixel == 32 && shot->byte_order == LSBFirst &&
+        shot->red_mask == 0xff0000 && shot->green_mask == 0xff00 && shot->blue_mask == 0xff)
+        image = QImage(reinterpret_cast<uchar*>(shot->data), shot->width, shot->height,
+                       shot->bytes_per_line, QImage::Format_RGB32)
+                    .copy();
+    if (shot)
+        XDestroyImage(shot);
+    return image;
+}
+
+bool Driver::takesDeleteMessage() const {
+    Atom* protocols = nullptr;
+    int count = 0;
+    XGetWMProtocols(x_, mainId_, &protocols, &count);
+    const Atom deleteWindow = XInternAtom(x_, "WM_DELETE_WINDOW", False);
+    const bool listed = std::count(protocols, protocols + count, deleteWindow) > 0;
+    if (protocols)
+        XFree(protocols);
+    return listed;
+}
+
+void Driver::sendProtocol(const char* protocol, long token) const {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = mainId_;
+    event.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(x_, protocol, False));
+    event.xclient.data.l[1] = CurrentTime;
+    event.xclient.data.l[2] = long(mainId_);
+    event.xclient.data.l[3] = token;
+    XSendEvent(x_, mainId_, False, NoEventMask, &event);
+    XFlush(x_);
+}
+
+bool Driver::answersPing(milliseconds limit) const {
+    // The answer goes to the root window, for whoever watches its structure.
+    const Window root = DefaultRootWindow(x_);
+    XSelectInput(x_, root, StructureNotifyMask);
+    static long pings = 0;
+    const long token = ++pings;
+    sendProtocol("_NET_WM_PING", token);
+    XEvent answer;
+    const bool answered = poll(
+        [&] {
+            while (XCheckTypedWindowEvent(x_, root, ClientMessage, &answer))
+                if (answer.xclient.data.l[3] == token)
+                    return true;
+            return false;
+        },
+        limit);
+    XSelectInput(x_, root, NoEventMask);
+    return answered;
 }
 
 } // namespace vorlane::e2e

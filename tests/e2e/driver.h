@@ -1,24 +1,89 @@
 #pragma once
 
 // Uses the running program as a person does, with real mouse clicks and key
-// presses (XTest), and finds its widgets and reads their texts as a screen
-// reader does. Every wait polls with a bound.
+// presses (XTest), and finds its windows and widgets and reads their texts as
+// a screen reader does (libatspi). Xlib serves only where the program speaks
+// to no library: the screen's pixels and what a window manager sends it.
+// Every wait polls with a bound.
 
-#include "accessible.h"
-#include "xserver.h"
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QTest>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+struct _AtspiAccessible;
+struct _XDisplay;
 
 namespace vorlane::e2e {
 
+using std::chrono::milliseconds;
+
 inline const QString kMainTitle = QStringLiteral("Vorlane");
+
+// Asks again and again, handling events in between, until the answer is yes
+// or the limit has passed.
+template <typename Condition>
+bool poll(Condition condition, milliseconds limit = milliseconds(10000)) {
+    return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
+}
+
+// One object of the program's accessibility tree. A call that fails (the
+// object has gone, or lacks that interface) gives nothing, as a screen reader
+// takes it.
+class Accessible {
+public:
+    explicit Accessible(_AtspiAccessible* object); // takes over libatspi's reference
+    // libatspi keeps one object for each object of the program.
+    bool operator==(const Accessible&) const = default;
+
+    QString name() const;
+    QString role() const;  // "frame", "push button", "label", "text", "menu item", ...
+    QRect extents() const; // on the screen
+    QString text() const;  // of an editable field
+    // Showing: on the screen (a closed menu's items are not); Focused: the
+    // keyboard's target, or a menu's item under the pointer.
+    enum class State { Focused, Showing };
+    bool is(State state) const;
+    QList<Accessible> children() const;
+    // This object and everything below it, depth first.
+    QList<Accessible> subtree() const;
+    // The first of them with exactly that name, and that role if one is given.
+    std::optional<Accessible> find(const QString& name, const QString& role = {}) const;
+
+private:
+    std::shared_ptr<_AtspiAccessible> object_;
+};
 
 class Driver {
 public:
-    Driver(const XServer& x, const Accessible& application, WindowId mainWindow)
-        : x_(x), application_(application), mainWindow_(mainWindow) {}
+    Driver(); // on the X server of DISPLAY
+    ~Driver();
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+    bool connected() const { return x_ != nullptr; }
 
-    WindowId mainWindow() const { return mainWindow_; }
+    // Waits for the program of that name on the accessibility bus, then for
+    // its main window on the screen.
+    bool findProgram(const QString& name);
+    bool findMainWindow();
+    const Accessible& mainWindow() const { return *main_; }
+    // The program's top-level windows on the screen with exactly that title.
+    QList<Accessible> windows(const QString& title) const;
+    std::optional<Accessible> waitForWindow(const QString& title,
+                                            const QList<Accessible>& known = {}) const;
+    static bool waitUntilGone(const Accessible& window) {
+        return poll([&] { return !window.is(Accessible::State::Showing); });
+    }
+
     // The first widget in the main window with that name, and that role if one is given.
-    std::optional<Accessible> named(const QString& name, const QString& role = {}) const;
+    std::optional<Accessible> named(const QString& name, const QString& role = {}) const {
+        return main_->find(name, role);
+    }
     std::optional<Accessible> drawRingsButton() const {
         return named(QStringLiteral("draw rings"), QStringLiteral("push button"));
     }
@@ -27,12 +92,12 @@ public:
     // The canvas window keeps its design caption, "rr".
     QRect canvasOnScreen() const { return extents(named(QStringLiteral("rr"), kFrame)); }
     QRect panelOnScreen() const { return extents(named(QStringLiteral("Controls"), kFrame)); }
-    // The texts of the message box with that title, one a line.
-    QString messageIn(const QString& title) const;
+    // The texts of a message box, one a line.
+    static QString messageIn(const Accessible& box);
 
     bool click(const std::optional<Accessible>& object) const;
     bool chooseFileMenuItem(const QString& caption) const;
-    bool pressButton(const QString& window, const QString& caption) const;
+    bool pressButton(const Accessible& window, const QString& caption) const;
     // Keys held together in the main window, by their X names: "Alt_L+f", "Return".
     bool press(const QString& keys) const;
     // Replaces the whole text of a panel field by typing.
@@ -41,27 +106,39 @@ public:
     // confirms with Enter.
     bool answerFileDialog(const QString& title, const QString& typed) const;
 
+    // The screen's pixels in that area, or all of them.
+    QImage grab(QRect area = {}) const;
+    // What a window manager does with the main window: it sends the close
+    // message only to a window that lists it.
+    bool takesDeleteMessage() const;
+    void sendDeleteMessage() const { sendProtocol("WM_DELETE_WINDOW"); }
+    bool answersPing(milliseconds limit) const;
+
 private:
     inline static const QString kFrame = QStringLiteral("frame");
 
     static QRect extents(const std::optional<Accessible>& object) {
         return object ? object->extents() : QRect();
     }
-    // A top-level window of the program: the main one is a frame, dialogs are not.
-    std::optional<Accessible> window(const QString& title, bool frame) const;
+    // The X window on top at the middle of that area. With no window manager
+    // the program's windows are the root window's children, and a new one
+    // goes on top.
+    unsigned long windowAt(const QRect& area) const;
+    unsigned long focus() const;
     // With no window manager, the keyboard focus falls back to the root
     // window when a dialog closes; the test gives it back, as a window
     // manager does on a click.
     bool focusMainWindow() const;
-    // Input through XTest.
     void moveTo(QPoint point) const;
     void clickHere() const;
     bool hold(const QList<unsigned long>& keySymbols) const;
     bool type(const QString& text) const;
+    // A WM_PROTOCOLS message, as a window manager sends it.
+    void sendProtocol(const char* protocol, long token = 0) const;
 
-    const XServer& x_;
-    Accessible application_;
-    WindowId mainWindow_;
+    _XDisplay* x_;
+    std::optional<Accessible> application_, main_;
+    unsigned long mainId_ = 0;
 };
 
 } // namespace vorlane::e2e
