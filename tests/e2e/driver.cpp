@@ -4,14 +4,12 @@
 #include "driver.h"
 
 #include <algorithm>
-#include <climits>
 
 // Xlib last: its macros (None, Bool, Status, ...) would clash with Qt's names.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 
 namespace vorlane::e2e {
 
@@ -80,7 +78,7 @@ std::optional<Accessible> Accessible::find(const QString& name, const QString& r
     return std::nullopt;
 }
 
-Driver::Driver() : x_(XOpenDisplay(nullptr)) {
+Driver::Driver() : connection_(XOpenDisplay(nullptr), XCloseDisplay) {
     // A window may go while the test asks about it: then no answer, rather
     // than Xlib's default of ending the test.
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
@@ -88,31 +86,21 @@ Driver::Driver() : x_(XOpenDisplay(nullptr)) {
     atspi_set_timeout(5000, 15000); // the program answers slowly while it draws
 }
 
-Driver::~Driver() {
-    if (x_)
-        XCloseDisplay(x_);
-}
-
 bool Driver::findProgram(const QString& name) {
     AtspiAccessible* root = atspi_get_desktop(0);
     // Every answer fresh from the program, which changes as the test reads.
     atspi_accessible_set_cache_mask(root, ATSPI_CACHE_NONE);
     const Accessible desktop(root);
+    main_.reset();
     // One that has ended may still be listed for a moment, without windows.
     return poll([&] {
         for (const Accessible& application : desktop.children())
             if (application.name() == name && !application.children().isEmpty())
-                return bool(application_ = application);
-        return false;
-    });
-}
-
-bool Driver::findMainWindow() {
-    return poll([&] {
-        for (const Accessible& window : windows(kMainTitle))
+                application_ = application;
+        for (const Accessible& window : application_ ? windows(kMainTitle) : QList<Accessible>())
             if (window.role() == kFrame && (mainId_ = windowAt(window.extents())) != 0)
-                return bool(main_ = window);
-        return false;
+                main_ = window;
+        return main_.has_value();
     });
 }
 
@@ -140,17 +128,13 @@ std::optional<Accessible> Driver::field(const QString& caption) const {
     const std::optional<Accessible> panel = named(QStringLiteral("Controls"), kFrame);
     const QRect label = panel ? extents(panel->find(caption, QStringLiteral("label"))) : QRect();
     std::optional<Accessible> nearest;
-    int nearestDistance = INT_MAX;
     for (const Accessible& object : label.isEmpty() ? QList<Accessible>() : panel->subtree()) {
         if (object.role() != QLatin1String("text"))
             continue;
         const QRect area = object.extents();
-        const bool sameRow = area.top() <= label.bottom() && area.bottom() >= label.top();
-        const int distance = area.left() - label.left();
-        if (sameRow && distance > 0 && distance < nearestDistance) {
+        if (area.top() <= label.bottom() && area.bottom() >= label.top() &&
+            area.left() > label.left() && (!nearest || area.left() < nearest->extents().left()))
             nearest = object;
-            nearestDistance = distance;
-        }
     }
     return nearest;
 }
@@ -165,11 +149,13 @@ QString Driver::messageIn(const Accessible& box) {
 
 bool Driver::click(const std::optional<Accessible>& object) const {
     const QRect area = extents(object);
-    if (!area.isEmpty()) {
-        moveTo(area.center());
-        clickHere();
-    }
-    return !area.isEmpty();
+    if (area.isEmpty())
+        return false;
+    moveTo(area.center());
+    XTestFakeButtonEvent(x_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(x_, 1, False, CurrentTime);
+    XSync(x_, False);
+    return true;
 }
 
 bool Driver::chooseFileMenuItem(const QString& caption) const {
@@ -182,10 +168,7 @@ bool Driver::chooseFileMenuItem(const QString& caption) const {
     // The menu takes the item under the pointer as its current one: proof
     // that the menu is on the screen and gets the pointer, before the click.
     moveTo(item->extents().center());
-    if (!poll([&] { return item->is(Accessible::State::Focused); }))
-        return false;
-    clickHere();
-    return true;
+    return poll([&] { return item->is(Accessible::State::Focused); }) && click(item);
 }
 
 bool Driver::pressButton(const Accessible& window, const QString& caption) const {
@@ -196,23 +179,16 @@ bool Driver::pressButton(const Accessible& window, const QString& caption) const
            click(button);
 }
 
-bool Driver::press(const QString& keys) const {
-    QList<unsigned long> symbols;
-    for (const QString& key : keys.split(QLatin1Char('+')))
-        symbols << XStringToKeysym(qPrintable(key));
-    return focusMainWindow() && hold(symbols);
-}
-
 bool Driver::enterText(const QString& fieldCaption, const QString& text) const {
     const std::optional<Accessible> entry = field(fieldCaption);
-    return focusMainWindow() && click(entry) && hold({XK_Control_L, XK_a}) && type(text) &&
+    return focusMainWindow() && click(entry) && hold(QStringLiteral("Control_L+a")) && type(text) &&
            poll([&] { return entry->text() == text; });
 }
 
 bool Driver::answerFileDialog(const QString& title, const QString& typed) const {
     const std::optional<Accessible> dialog = waitForWindow(title);
     return dialog && poll([&] { return focus() == windowAt(dialog->extents()); }) && type(typed) &&
-           hold({XK_Return}) && waitUntilGone(*dialog);
+           hold(QStringLiteral("Return")) && waitUntilGone(*dialog);
 }
 
 unsigned long Driver::windowAt(const QRect& area) const {
@@ -246,24 +222,18 @@ void Driver::moveTo(QPoint point) const {
     XSync(x_, False);
 }
 
-void Driver::clickHere() const {
-    XTestFakeButtonEvent(x_, 1, True, CurrentTime);
-    XTestFakeButtonEvent(x_, 1, False, CurrentTime);
-    XSync(x_, False);
-}
-
 // Presses the keys in order and lets them go in reverse; none if one is
 // not on the keyboard.
-bool Driver::hold(const QList<unsigned long>& symbols) const {
-    QList<KeyCode> keys;
-    for (const KeySym symbol : symbols)
-        keys << XKeysymToKeycode(x_, symbol);
-    if (keys.contains(KeyCode{0}))
+bool Driver::hold(const QString& keys) const {
+    QList<KeyCode> codes;
+    for (const QString& key : keys.split(QLatin1Char('+')))
+        codes << XKeysymToKeycode(x_, XStringToKeysym(qPrintable(key)));
+    if (codes.contains(KeyCode{0}))
         return false;
-    for (const KeyCode key : keys)
-        XTestFakeKeyEvent(x_, key, True, CurrentTime);
-    for (auto key = keys.crbegin(); key != keys.crend(); ++key)
-        XTestFakeKeyEvent(x_, *key, False, CurrentTime);
+    for (const KeyCode code : codes)
+        XTestFakeKeyEvent(x_, code, True, CurrentTime);
+    for (auto code = codes.crbegin(); code != codes.crend(); ++code)
+        XTestFakeKeyEvent(x_, *code, False, CurrentTime);
     XSync(x_, False);
     return true;
 }
@@ -273,11 +243,9 @@ bool Driver::type(const QString& text) const {
     // level, such as an upper-case letter, needs Shift.
     return std::all_of(text.cbegin(), text.cend(), [this](QChar character) {
         const KeySym symbol = character.unicode();
-        const KeyCode key = XKeysymToKeycode(x_, symbol);
-        const bool shifted = XkbKeycodeToKeysym(x_, key, 0, 0) != symbol;
-        return symbol <= 0xff && key != 0 &&
-               hold(shifted ? QList<unsigned long>{XK_Shift_L, symbol}
-                            : QList<unsigned long>{symbol});
+        const char* name = symbol <= 0xff ? XKeysymToString(symbol) : nullptr;
+        const bool shifted = XkbKeycodeToKeysym(x_, XKeysymToKeycode(x_, symbol), 0, 0) != symbol;
+        return name && hold(QLatin1String(shifted ? "Shift_L+" : "") + QLatin1String(name));
     });
 }
 
@@ -311,10 +279,8 @@ bool Driver::takesDeleteMessage() const {
 
 void Driver::sendProtocol(const char* protocol, long token) const {
     XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = mainId_;
-    event.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
+    event.xclient = {
+        ClientMessage, 0, False, x_, mainId_, XInternAtom(x_, "WM_PROTOCOLS", False), 32, {}};
     event.xclient.data.l[0] = long(XInternAtom(x_, protocol, False));
     event.xclient.data.l[1] = CurrentTime;
     event.xclient.data.l[2] = long(mainId_);

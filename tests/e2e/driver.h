@@ -7,9 +7,6 @@
 // Every wait polls with a bound.
 
 #include <QImage>
-#include <QList>
-#include <QRect>
-#include <QString>
 #include <QTest>
 
 #include <chrono>
@@ -59,18 +56,14 @@ private:
     std::shared_ptr<_AtspiAccessible> object_;
 };
 
+// The program on the X server of DISPLAY.
 class Driver {
 public:
-    Driver(); // on the X server of DISPLAY
-    ~Driver();
-    Driver(const Driver&) = delete;
-    Driver& operator=(const Driver&) = delete;
+    Driver();
     bool connected() const { return x_ != nullptr; }
-
-    // Waits for the program of that name on the accessibility bus, then for
-    // its main window on the screen.
+    // Waits for the program of that name on the accessibility bus, with its
+    // main window on the screen.
     bool findProgram(const QString& name);
-    bool findMainWindow();
     const Accessible& mainWindow() const { return *main_; }
     // The program's top-level windows on the screen with exactly that title.
     QList<Accessible> windows(const QString& title) const;
@@ -99,7 +92,7 @@ public:
     bool chooseFileMenuItem(const QString& caption) const;
     bool pressButton(const Accessible& window, const QString& caption) const;
     // Keys held together in the main window, by their X names: "Alt_L+f", "Return".
-    bool press(const QString& keys) const;
+    bool press(const QString& keys) const { return focusMainWindow() && hold(keys); }
     // Replaces the whole text of a panel field by typing.
     bool enterText(const QString& fieldCaption, const QString& text) const;
     // Types into the file name box of the dialog that has just opened, and
@@ -108,7 +101,7 @@ public:
 
     // The screen's pixels in that area, or all of them.
     QImage grab(QRect area = {}) const;
-    // What a window manager does with the main window: it sends the close
+    // What a window manager does with the main window; it sends the close
     // message only to a window that lists it.
     bool takesDeleteMessage() const;
     void sendDeleteMessage() const { sendProtocol("WM_DELETE_WINDOW"); }
@@ -120,9 +113,8 @@ private:
     static QRect extents(const std::optional<Accessible>& object) {
         return object ? object->extents() : QRect();
     }
-    // The X window on top at the middle of that area. With no window manager
-    // the program's windows are the root window's children, and a new one
-    // goes on top.
+    // The X window on top at the middle of that area: with no window manager
+    // the program's windows are the root window's children, a new one on top.
     unsigned long windowAt(const QRect& area) const;
     unsigned long focus() const;
     // With no window manager, the keyboard focus falls back to the root
@@ -130,13 +122,13 @@ private:
     // manager does on a click.
     bool focusMainWindow() const;
     void moveTo(QPoint point) const;
-    void clickHere() const;
-    bool hold(const QList<unsigned long>& keySymbols) const;
+    bool hold(const QString& keys) const;
     bool type(const QString& text) const;
     // A WM_PROTOCOLS message, as a window manager sends it.
     void sendProtocol(const char* protocol, long token = 0) const;
 
-    _XDisplay* x_;
+    std::unique_ptr<_XDisplay, int (*)(_XDisplay*)> connection_;
+    _XDisplay* x_ = connection_.get();
     std::optional<Accessible> application_, main_;
     unsigned long mainId_ = 0;
 };
