@@ -48,8 +48,7 @@ bool Accessible::is(State state) const {
     const bool result =
         states && atspi_state_set_contains(states, state == State::Focused ? ATSPI_STATE_FOCUSED
                                                                            : ATSPI_STATE_SHOWING);
-    if (states)
-        g_object_unref(states);
+    g_clear_object(&states);
     return result;
 }
 
@@ -60,22 +59,6 @@ QList<Accessible> Accessible::children() const {
         if (AtspiAccessible* child = atspi_accessible_get_child_at_index(object_.get(), i, nullptr))
             result.append(Accessible(child));
     return result;
-}
-
-QList<Accessible> Accessible::subtree() const {
-    QList<Accessible> result{*this};
-    for (const Accessible& child : children())
-        result.append(child.subtree());
-    return result;
-}
-
-std::optional<Accessible> Accessible::find(const QString& name, const QString& role) const {
-    if (this->name() == name && (role.isEmpty() || this->role() == role))
-        return *this;
-    for (const Accessible& child : children())
-        if (std::optional<Accessible> found = child.find(name, role))
-            return found;
-    return std::nullopt;
 }
 
 Driver::Driver() : connection_(XOpenDisplay(nullptr), XCloseDisplay) {
@@ -104,49 +87,6 @@ bool Driver::findProgram(const QString& name) {
     });
 }
 
-QList<Accessible> Driver::windows(const QString& title) const {
-    QList<Accessible> result;
-    for (const Accessible& window : application_->children())
-        if (window.name() == title && window.is(Accessible::State::Showing))
-            result.append(window);
-    return result;
-}
-
-std::optional<Accessible> Driver::waitForWindow(const QString& title,
-                                                const QList<Accessible>& known) const {
-    std::optional<Accessible> found;
-    poll([&] {
-        for (const Accessible& window : windows(title))
-            if (!known.contains(window))
-                found = window;
-        return found.has_value();
-    });
-    return found;
-}
-
-std::optional<Accessible> Driver::field(const QString& caption) const {
-    const std::optional<Accessible> panel = named(QStringLiteral("Controls"), kFrame);
-    const QRect label = panel ? extents(panel->find(caption, QStringLiteral("label"))) : QRect();
-    std::optional<Accessible> nearest;
-    for (const Accessible& object : label.isEmpty() ? QList<Accessible>() : panel->subtree()) {
-        if (object.role() != QLatin1String("text"))
-            continue;
-        const QRect area = object.extents();
-        if (area.top() <= label.bottom() && area.bottom() >= label.top() &&
-            area.left() > label.left() && (!nearest || area.left() < nearest->extents().left()))
-            nearest = object;
-    }
-    return nearest;
-}
-
-QString Driver::messageIn(const Accessible& box) {
-    QStringList texts;
-    for (const Accessible& object : box.subtree())
-        if (object.role() == QLatin1String("label"))
-            texts << object.name();
-    return texts.join(QLatin1Char('\n'));
-}
-
 bool Driver::click(const std::optional<Accessible>& object) const {
     const QRect area = extents(object);
     if (area.isEmpty())
@@ -156,39 +96,6 @@ bool Driver::click(const std::optional<Accessible>& object) const {
     XTestFakeButtonEvent(x_, 1, False, CurrentTime);
     XSync(x_, False);
     return true;
-}
-
-bool Driver::chooseFileMenuItem(const QString& caption) const {
-    const std::optional<Accessible> file =
-        named(QStringLiteral("   File"), QStringLiteral("menu item"));
-    const std::optional<Accessible> item =
-        click(file) ? file->find(caption, QStringLiteral("menu item")) : std::nullopt;
-    if (!item || !poll([&] { return item->is(Accessible::State::Showing); }))
-        return false;
-    // The menu takes the item under the pointer as its current one: proof
-    // that the menu is on the screen and gets the pointer, before the click.
-    moveTo(item->extents().center());
-    return poll([&] { return item->is(Accessible::State::Focused); }) && click(item);
-}
-
-bool Driver::pressButton(const Accessible& window, const QString& caption) const {
-    std::optional<Accessible> button;
-    return poll([&] {
-               return bool(button = window.find(caption, QStringLiteral("push button")));
-           }) &&
-           click(button);
-}
-
-bool Driver::enterText(const QString& fieldCaption, const QString& text) const {
-    const std::optional<Accessible> entry = field(fieldCaption);
-    return focusMainWindow() && click(entry) && hold(QStringLiteral("Control_L+a")) && type(text) &&
-           poll([&] { return entry->text() == text; });
-}
-
-bool Driver::answerFileDialog(const QString& title, const QString& typed) const {
-    const std::optional<Accessible> dialog = waitForWindow(title);
-    return dialog && poll([&] { return focus() == windowAt(dialog->extents()); }) && type(typed) &&
-           hold(QStringLiteral("Return")) && waitUntilGone(*dialog);
 }
 
 unsigned long Driver::windowAt(const QRect& area) const {
@@ -256,8 +163,7 @@ QImage Driver::grab(QRect area) const {
                              unsigned(area.height()), AllPlanes, ZPixmap);
     // The server runs at depth 24, a pixel in 32 bits as QImage keeps it.
     QImage image;
-    if (shot && shot->bits_per_pixel == 32 && shot->byte_order == LSBFirst &&
-        shot->red_mask == 0xff0000 && shot->green_mask == 0xff00 && shot->blue_mask == 0xff)
+    if (shot && shot->bits_per_pixel == 32)
         image = QImage(reinterpret_cast<uchar*>(shot->data), shot->width, shot->height,
                        shot->bytes_per_line, QImage::Format_RGB32)
                     .copy();

@@ -48,9 +48,19 @@ public:
     bool is(State state) const;
     QList<Accessible> children() const;
     // This object and everything below it, depth first.
-    QList<Accessible> subtree() const;
+    QList<Accessible> subtree() const {
+        QList<Accessible> result{*this};
+        for (const Accessible& child : children())
+            result.append(child.subtree());
+        return result;
+    }
     // The first of them with exactly that name, and that role if one is given.
-    std::optional<Accessible> find(const QString& name, const QString& role = {}) const;
+    std::optional<Accessible> find(const QString& name, const QString& role = {}) const {
+        for (const Accessible& object : subtree())
+            if (object.name() == name && (role.isEmpty() || object.role() == role))
+                return object;
+        return std::nullopt;
+    }
 
 private:
     std::shared_ptr<_AtspiAccessible> object_;
@@ -66,9 +76,24 @@ public:
     bool findProgram(const QString& name);
     const Accessible& mainWindow() const { return *main_; }
     // The program's top-level windows on the screen with exactly that title.
-    QList<Accessible> windows(const QString& title) const;
+    QList<Accessible> windows(const QString& title) const {
+        QList<Accessible> result;
+        for (const Accessible& window : application_->children())
+            if (window.name() == title && window.is(Accessible::State::Showing))
+                result.append(window);
+        return result;
+    }
     std::optional<Accessible> waitForWindow(const QString& title,
-                                            const QList<Accessible>& known = {}) const;
+                                            const QList<Accessible>& known = {}) const {
+        std::optional<Accessible> found;
+        poll([&] {
+            for (const Accessible& window : windows(title))
+                if (!known.contains(window))
+                    found = window;
+            return found.has_value();
+        });
+        return found;
+    }
     static bool waitUntilGone(const Accessible& window) {
         return poll([&] { return !window.is(Accessible::State::Showing); });
     }
@@ -81,23 +106,66 @@ public:
         return named(QStringLiteral("draw rings"), QStringLiteral("push button"));
     }
     // The panel's entry field on the row of the label with that caption.
-    std::optional<Accessible> field(const QString& caption) const;
+    std::optional<Accessible> field(const QString& caption) const {
+        const std::optional<Accessible> panel = named(QStringLiteral("Controls"), kFrame);
+        const QRect label =
+            panel ? extents(panel->find(caption, QStringLiteral("label"))) : QRect();
+        std::optional<Accessible> nearest;
+        for (const Accessible& object : label.isEmpty() ? QList<Accessible>() : panel->subtree()) {
+            const QRect area = object.role() == QLatin1String("text") ? object.extents() : QRect();
+            if (!area.isEmpty() && area.top() <= label.bottom() && area.bottom() >= label.top() &&
+                area.left() > label.left() && (!nearest || area.left() < nearest->extents().left()))
+                nearest = object;
+        }
+        return nearest;
+    }
     // The canvas window keeps its design caption, "rr".
     QRect canvasOnScreen() const { return extents(named(QStringLiteral("rr"), kFrame)); }
     QRect panelOnScreen() const { return extents(named(QStringLiteral("Controls"), kFrame)); }
     // The texts of a message box, one a line.
-    static QString messageIn(const Accessible& box);
+    static QString messageIn(const Accessible& box) {
+        QStringList texts;
+        for (const Accessible& object : box.subtree())
+            if (object.role() == QLatin1String("label"))
+                texts << object.name();
+        return texts.join(QLatin1Char('\n'));
+    }
 
     bool click(const std::optional<Accessible>& object) const;
-    bool chooseFileMenuItem(const QString& caption) const;
-    bool pressButton(const Accessible& window, const QString& caption) const;
+    bool chooseFileMenuItem(const QString& caption) const {
+        const std::optional<Accessible> file =
+            named(QStringLiteral("   File"), QStringLiteral("menu item"));
+        const std::optional<Accessible> item =
+            click(file) ? file->find(caption, QStringLiteral("menu item")) : std::nullopt;
+        if (!item || !poll([&] { return item->is(Accessible::State::Showing); }))
+            return false;
+        // The menu takes the item under the pointer as its current one: proof
+        // that the menu is on the screen and gets the pointer, before the click.
+        moveTo(item->extents().center());
+        return poll([&] { return item->is(Accessible::State::Focused); }) && click(item);
+    }
+    bool pressButton(const Accessible& window, const QString& caption) const {
+        std::optional<Accessible> button;
+        return poll([&] {
+                   return bool(button = window.find(caption, QStringLiteral("push button")));
+               }) &&
+               click(button);
+    }
     // Keys held together in the main window, by their X names: "Alt_L+f", "Return".
     bool press(const QString& keys) const { return focusMainWindow() && hold(keys); }
     // Replaces the whole text of a panel field by typing.
-    bool enterText(const QString& fieldCaption, const QString& text) const;
-    // Types into the file name box of the dialog that has just opened, and
-    // confirms with Enter.
-    bool answerFileDialog(const QString& title, const QString& typed) const;
+    bool enterText(const QString& fieldCaption, const QString& text) const {
+        const std::optional<Accessible> entry = field(fieldCaption);
+        return focusMainWindow() && click(entry) && hold(QStringLiteral("Control_L+a")) &&
+               type(text) && poll([&] { return entry->text() == text; });
+    }
+    // Types into the file name box of the dialog that has just opened, once
+    // it has the keyboard, and confirms with Enter.
+    bool answerFileDialog(const QString& title, const QString& typed) const {
+        const std::optional<Accessible> dialog = waitForWindow(title);
+        return dialog && poll([&] { return focus() == windowAt(dialog->extents()); }) &&
+               type(typed) && hold(QStringLiteral("Return")) && waitUntilGone(*dialog);
+    }
 
     // The screen's pixels in that area, or all of them.
     QImage grab(QRect area = {}) const;
