@@ -116,10 +116,9 @@ unsigned long Driver::focus() const {
 }
 
 bool Driver::focusMainWindow() const {
-    if (focus() != mainId_) {
-        XSetInputFocus(x_, mainId_, RevertToParent, CurrentTime);
-        XSync(x_, False);
-    }
+    // The server sends no focus events when the focus stays where it was.
+    XSetInputFocus(x_, mainId_, RevertToParent, CurrentTime);
+    XSync(x_, False);
     return poll([&] { return focus() == mainId_; });
 }
 
@@ -162,11 +161,11 @@ QImage Driver::grab(QRect area) const {
     XImage* shot = XGetImage(x_, DefaultRootWindow(x_), area.x(), area.y(), unsigned(area.width()),
                              unsigned(area.height()), AllPlanes, ZPixmap);
     // The server runs at depth 24, a pixel in 32 bits as QImage keeps it.
-    QImage image;
-    if (shot && shot->bits_per_pixel == 32)
-        image = QImage(reinterpret_cast<uchar*>(shot->data), shot->width, shot->height,
-                       shot->bytes_per_line, QImage::Format_RGB32)
-                    .copy();
+    const QImage image = shot && shot->bits_per_pixel == 32
+                             ? QImage(reinterpret_cast<uchar*>(shot->data), shot->width,
+                                      shot->height, shot->bytes_per_line, QImage::Format_RGB32)
+                                   .copy()
+                             : QImage();
     if (shot)
         XDestroyImage(shot);
     return image;
@@ -178,19 +177,17 @@ bool Driver::takesDeleteMessage() const {
     XGetWMProtocols(x_, mainId_, &protocols, &count);
     const Atom deleteWindow = XInternAtom(x_, "WM_DELETE_WINDOW", False);
     const bool listed = std::count(protocols, protocols + count, deleteWindow) > 0;
-    if (protocols)
-        XFree(protocols);
+    XFree(protocols);
     return listed;
 }
 
-void Driver::sendProtocol(const char* protocol, long token) const {
+void Driver::sendProtocol(const char* protocol) const {
     XEvent event{};
     event.xclient = {
         ClientMessage, 0, False, x_, mainId_, XInternAtom(x_, "WM_PROTOCOLS", False), 32, {}};
     event.xclient.data.l[0] = long(XInternAtom(x_, protocol, False));
     event.xclient.data.l[1] = CurrentTime;
     event.xclient.data.l[2] = long(mainId_);
-    event.xclient.data.l[3] = token;
     XSendEvent(x_, mainId_, False, NoEventMask, &event);
     XFlush(x_);
 }
@@ -199,20 +196,18 @@ bool Driver::answersPing(milliseconds limit) const {
     // The answer goes to the root window, for whoever watches its structure.
     const Window root = DefaultRootWindow(x_);
     XSelectInput(x_, root, StructureNotifyMask);
-    static long pings = 0;
-    const long token = ++pings;
-    sendProtocol("_NET_WM_PING", token);
+    sendProtocol("_NET_WM_PING");
     XEvent answer;
-    const bool answered = poll(
-        [&] {
-            while (XCheckTypedWindowEvent(x_, root, ClientMessage, &answer))
-                if (answer.xclient.data.l[3] == token)
-                    return true;
-            return false;
-        },
-        limit);
+    const auto answered = [&] {
+        // The one from the program's main window: it sends back the ping.
+        while (XCheckTypedWindowEvent(x_, root, ClientMessage, &answer))
+            if (answer.xclient.data.l[2] == long(mainId_))
+                return true;
+        return false;
+    };
+    const bool result = poll(answered, limit);
     XSelectInput(x_, root, NoEventMask);
-    return answered;
+    return result;
 }
 
 } // namespace vorlane::e2e

@@ -193,7 +193,7 @@ private:
     bool hold(const QString& keys) const;
     bool type(const QString& text) const;
     // A WM_PROTOCOLS message, as a window manager sends it.
-    void sendProtocol(const char* protocol, long token = 0) const;
+    void sendProtocol(const char* protocol) const;
 
     std::unique_ptr<_XDisplay, int (*)(_XDisplay*)> connection_;
     _XDisplay* x_ = connection_.get();
