@@ -1,15 +1,13 @@
 #pragma once
 
 // Uses the running program as a person does, with real mouse clicks and key
-// presses (XTest), and finds its windows and widgets and reads their texts as
-// a screen reader does (libatspi). Xlib serves only where the program speaks
-// to no library: the screen's pixels and what a window manager sends it.
-// Every wait polls with a bound.
+// presses (XTest), and finds its windows and widgets and reads their texts as a
+// screen reader does (libatspi); Xlib for the screen's pixels, the keyboard
+// focus and what a window manager sends. Every wait polls with a bound.
 
 #include <QImage>
 #include <QTest>
 
-#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -18,15 +16,12 @@ struct _XDisplay;
 
 namespace vorlane::e2e {
 
-using std::chrono::milliseconds;
-
 inline const QString kMainTitle = QStringLiteral("Vorlane");
 
 // Asks again and again, handling events in between, until the answer is yes
 // or the limit has passed.
-template <typename Condition>
-bool poll(Condition condition, milliseconds limit = milliseconds(10000)) {
-    return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
+template <typename Condition> bool poll(Condition condition, int milliseconds = 10000) {
+    return QTest::qWaitFor(condition, milliseconds);
 }
 
 // One object of the program's accessibility tree. A call that fails (the
@@ -133,10 +128,10 @@ public:
 
     bool click(const std::optional<Accessible>& object) const;
     bool chooseFileMenuItem(const QString& caption) const {
-        const std::optional<Accessible> file =
-            named(QStringLiteral("   File"), QStringLiteral("menu item"));
+        const QString role = QStringLiteral("menu item");
+        const std::optional<Accessible> file = named(QStringLiteral("   File"), role);
         const std::optional<Accessible> item =
-            click(file) ? file->find(caption, QStringLiteral("menu item")) : std::nullopt;
+            click(file) ? file->find(caption, role) : std::nullopt;
         if (!item || !poll([&] { return item->is(Accessible::State::Showing); }))
             return false;
         // The menu takes the item under the pointer as its current one: proof
@@ -145,19 +140,16 @@ public:
         return poll([&] { return item->is(Accessible::State::Focused); }) && click(item);
     }
     bool pressButton(const Accessible& window, const QString& caption) const {
-        std::optional<Accessible> button;
-        return poll([&] {
-                   return bool(button = window.find(caption, QStringLiteral("push button")));
-               }) &&
-               click(button);
+        const auto button = [&] { return window.find(caption, QStringLiteral("push button")); };
+        return poll([&] { return button().has_value(); }) && click(button());
     }
     // Keys held together in the main window, by their X names: "Alt_L+f", "Return".
-    bool press(const QString& keys) const { return focusMainWindow() && hold(keys); }
+    bool press(const QString& keys) const;
     // Replaces the whole text of a panel field by typing.
     bool enterText(const QString& fieldCaption, const QString& text) const {
         const std::optional<Accessible> entry = field(fieldCaption);
-        return focusMainWindow() && click(entry) && hold(QStringLiteral("Control_L+a")) &&
-               type(text) && poll([&] { return entry->text() == text; });
+        return click(entry) && press(QStringLiteral("Control_L+a")) && type(text) &&
+               poll([&] { return entry->text() == text; });
     }
     // Types into the file name box of the dialog that has just opened, once
     // it has the keyboard, and confirms with Enter.
@@ -173,7 +165,7 @@ public:
     // message only to a window that lists it.
     bool takesDeleteMessage() const;
     void sendDeleteMessage() const { sendProtocol("WM_DELETE_WINDOW"); }
-    bool answersPing(milliseconds limit) const;
+    bool answersPing(int milliseconds) const;
 
 private:
     inline static const QString kFrame = QStringLiteral("frame");
@@ -185,10 +177,6 @@ private:
     // the program's windows are the root window's children, a new one on top.
     unsigned long windowAt(const QRect& area) const;
     unsigned long focus() const;
-    // With no window manager, the keyboard focus falls back to the root
-    // window when a dialog closes; the test gives it back, as a window
-    // manager does on a click.
-    bool focusMainWindow() const;
     void moveTo(QPoint point) const;
     bool hold(const QString& keys) const;
     bool type(const QString& text) const;

@@ -401,7 +401,7 @@ void EndToEnd::aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose() {
     canvas.save(QStringLiteral("endtoend-growing.png"));
     QVERIFY2(growing && drawing(), "the canvas does not show the picture as it grows");
 
-    QVERIFY2(ui_->answersPing(milliseconds(1000)), "no answer to a ping within a second");
+    QVERIFY2(ui_->answersPing(1000), "no answer to a ping within a second");
     QVERIFY(drawing());
     QElapsedTimer closing;
     closing.start();
