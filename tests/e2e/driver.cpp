@@ -43,9 +43,8 @@ QRect Accessible::extents() const {
 
 bool Accessible::is(State state) const {
     AtspiStateSet* states = atspi_accessible_get_state_set(object_.get());
-    const bool result =
-        states && atspi_state_set_contains(states, state == State::Focused ? ATSPI_STATE_FOCUSED
-                                                                           : ATSPI_STATE_SHOWING);
+    const AtspiStateType wanted[] = {ATSPI_STATE_FOCUSED, ATSPI_STATE_SHOWING}; // State's order
+    const bool result = states && atspi_state_set_contains(states, wanted[int(state)]);
     g_clear_object(&states);
     return result;
 }
@@ -60,8 +59,7 @@ QList<Accessible> Accessible::children() const {
 }
 
 Driver::Driver() : connection_(XOpenDisplay(nullptr), XCloseDisplay) {
-    // A window may go while the test asks about it: then no answer, rather
-    // than Xlib's default of ending the test.
+    // A failed request gives no answer, rather than Xlib's default of ending the test.
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     atspi_init();
     atspi_set_timeout(5000, 15000); // the program answers slowly while it draws
@@ -99,10 +97,9 @@ bool Driver::click(const std::optional<Accessible>& object) const {
 unsigned long Driver::windowAt(const QRect& area) const {
     const Window root = DefaultRootWindow(x_);
     Window window = 0;
-    int x = 0, y = 0;
+    int x = area.center().x(), y = area.center().y();
     if (!area.isEmpty())
-        XTranslateCoordinates(x_, root, root, area.center().x(), area.center().y(), &x, &y,
-                              &window);
+        XTranslateCoordinates(x_, root, root, x, y, &x, &y, &window);
     return window;
 }
 
@@ -118,7 +115,6 @@ unsigned long Driver::focus() const {
 // click. The server sends no focus events when the focus stays where it was.
 bool Driver::press(const QString& keys) const {
     XSetInputFocus(x_, mainId_, RevertToParent, CurrentTime);
-    XSync(x_, False);
     return poll([&] { return focus() == mainId_; }) && hold(keys);
 }
 
@@ -128,8 +124,7 @@ void Driver::moveTo(QPoint point) const {
     XSync(x_, False);
 }
 
-// Presses the keys in order and lets them go in reverse; none if one is
-// not on the keyboard.
+// Presses the keys in order and lets them go in reverse; none if one is not on the keyboard.
 bool Driver::hold(const QString& keys) const {
     QList<KeyCode> codes;
     for (const QString& key : keys.split(QLatin1Char('+')))

@@ -18,15 +18,13 @@ namespace vorlane::e2e {
 
 inline const QString kMainTitle = QStringLiteral("Vorlane");
 
-// Asks again and again, handling events in between, until the answer is yes
-// or the limit has passed.
+// Asks until the answer is yes or the time is up, handling events in between.
 template <typename Condition> bool poll(Condition condition, int milliseconds = 10000) {
     return QTest::qWaitFor(condition, milliseconds);
 }
 
-// One object of the program's accessibility tree. A call that fails (the
-// object has gone, or lacks that interface) gives nothing, as a screen reader
-// takes it.
+// One object of the program's accessibility tree. A call that fails (the object has gone, or
+// lacks that interface) gives nothing, as a screen reader takes it.
 class Accessible {
 public:
     explicit Accessible(_AtspiAccessible* object); // takes over libatspi's reference
@@ -61,13 +59,11 @@ private:
     std::shared_ptr<_AtspiAccessible> object_;
 };
 
-// The program on the X server of DISPLAY.
 class Driver {
 public:
-    Driver();
+    Driver(); // on the X server of DISPLAY
     bool connected() const { return x_ != nullptr; }
-    // Waits for the program of that name on the accessibility bus, with its
-    // main window on the screen.
+    // Waits for the program of that name on the accessibility bus, its main window shown.
     bool findProgram(const QString& name);
     const Accessible& mainWindow() const { return *main_; }
     // The program's top-level windows on the screen with exactly that title.
@@ -92,17 +88,12 @@ public:
     static bool waitUntilGone(const Accessible& window) {
         return poll([&] { return !window.is(Accessible::State::Showing); });
     }
-
-    // The first widget in the main window with that name, and that role if one is given.
-    std::optional<Accessible> named(const QString& name, const QString& role = {}) const {
-        return main_->find(name, role);
-    }
     std::optional<Accessible> drawRingsButton() const {
-        return named(QStringLiteral("draw rings"), QStringLiteral("push button"));
+        return main_->find(QStringLiteral("draw rings"), QStringLiteral("push button"));
     }
     // The panel's entry field on the row of the label with that caption.
     std::optional<Accessible> field(const QString& caption) const {
-        const std::optional<Accessible> panel = named(QStringLiteral("Controls"), kFrame);
+        const std::optional<Accessible> panel = main_->find(QStringLiteral("Controls"), kFrame);
         const QRect label =
             panel ? extents(panel->find(caption, QStringLiteral("label"))) : QRect();
         std::optional<Accessible> nearest;
@@ -115,8 +106,8 @@ public:
         return nearest;
     }
     // The canvas window keeps its design caption, "rr".
-    QRect canvasOnScreen() const { return extents(named(QStringLiteral("rr"), kFrame)); }
-    QRect panelOnScreen() const { return extents(named(QStringLiteral("Controls"), kFrame)); }
+    QRect canvasOnScreen() const { return extents(main_->find(QStringLiteral("rr"), kFrame)); }
+    QRect panelOnScreen() const { return extents(main_->find(QStringLiteral("Controls"), kFrame)); }
     // The texts of a message box, one a line.
     static QString messageIn(const Accessible& box) {
         QStringList texts;
@@ -125,11 +116,10 @@ public:
                 texts << object.name();
         return texts.join(QLatin1Char('\n'));
     }
-
     bool click(const std::optional<Accessible>& object) const;
     bool chooseFileMenuItem(const QString& caption) const {
         const QString role = QStringLiteral("menu item");
-        const std::optional<Accessible> file = named(QStringLiteral("   File"), role);
+        const std::optional<Accessible> file = main_->find(QStringLiteral("   File"), role);
         const std::optional<Accessible> item =
             click(file) ? file->find(caption, role) : std::nullopt;
         if (!item || !poll([&] { return item->is(Accessible::State::Showing); }))
@@ -151,25 +141,21 @@ public:
         return click(entry) && press(QStringLiteral("Control_L+a")) && type(text) &&
                poll([&] { return entry->text() == text; });
     }
-    // Types into the file name box of the dialog that has just opened, once
-    // it has the keyboard, and confirms with Enter.
+    // Types into the file dialog that has just opened, once it has the keyboard; Enter confirms.
     bool answerFileDialog(const QString& title, const QString& typed) const {
         const std::optional<Accessible> dialog = waitForWindow(title);
         return dialog && poll([&] { return focus() == windowAt(dialog->extents()); }) &&
                type(typed) && hold(QStringLiteral("Return")) && waitUntilGone(*dialog);
     }
-
     // The screen's pixels in that area, or all of them.
     QImage grab(QRect area = {}) const;
-    // What a window manager does with the main window; it sends the close
-    // message only to a window that lists it.
+    // What a window manager does; it sends the close message only to a window that lists it.
     bool takesDeleteMessage() const;
     void sendDeleteMessage() const { sendProtocol("WM_DELETE_WINDOW"); }
     bool answersPing(int milliseconds) const;
 
 private:
     inline static const QString kFrame = QStringLiteral("frame");
-
     static QRect extents(const std::optional<Accessible>& object) {
         return object ? object->extents() : QRect();
     }

@@ -339,12 +339,12 @@ void EndToEnd::fieldsAndThePictureAreNamedForScreenReaders() {
     for (const char* caption :
          {"smin", "smax", "lines", "seg ln", "scratch col", "sky col", "width", "anglim"}) {
         const std::optional<Accessible> byName =
-            ui_->named(QString::fromLatin1(caption), QStringLiteral("text"));
+            ui_->mainWindow().find(QString::fromLatin1(caption), QStringLiteral("text"));
         QVERIFY2(byName, caption);
         // The field of that name is the one beside the caption.
         QCOMPARE(byName->extents(), ui_->field(QString::fromLatin1(caption))->extents());
     }
-    const std::optional<Accessible> picture = ui_->named(QStringLiteral("picture"));
+    const std::optional<Accessible> picture = ui_->mainWindow().find(QStringLiteral("picture"));
     QVERIFY(picture);
     QCOMPARE(picture->extents(), ui_->canvasOnScreen());
 }
@@ -354,7 +354,8 @@ void EndToEnd::returnPressesTheFocusedDrawRings() {
         return look(grabCanvas(), panelOnCanvas()).showsScratches();
     };
     // "Clear" takes the focus with the click; Tab moves it on to "draw rings".
-    QVERIFY(ui_->click(ui_->named(QStringLiteral("Clear"), QStringLiteral("push button"))));
+    QVERIFY(
+        ui_->click(ui_->mainWindow().find(QStringLiteral("Clear"), QStringLiteral("push button"))));
     QVERIFY(poll([&] { return !showsScratches(); }));
     QVERIFY(ui_->press(QStringLiteral("Tab")) && ui_->press(QStringLiteral("Return")));
     QVERIFY2(poll(showsScratches), "Return on \"draw rings\" drew nothing");
