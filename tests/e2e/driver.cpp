@@ -193,9 +193,8 @@ bool Driver::answersPing(int milliseconds) const {
     sendProtocol("_NET_WM_PING");
     XEvent answer;
     const auto answered = [&] {
-        // The one from the program's main window: it sends back the ping.
         while (XCheckTypedWindowEvent(x_, root, ClientMessage, &answer))
-            if (answer.xclient.data.l[2] == long(mainId_))
+            if (answer.xclient.data.l[2] == long(mainId_)) // the main window's ping, sent back
                 return true;
         return false;
     };

@@ -66,7 +66,8 @@ public:
     // Waits for the program of that name on the accessibility bus, its main window shown.
     bool findProgram(const QString& name);
     const Accessible& mainWindow() const { return *main_; }
-    // The program's top-level windows on the screen with exactly that title.
+    // The program's top-level windows on the screen with exactly that title; waitForWindow
+    // takes one that is not yet known, once the X server shows it above the main window.
     QList<Accessible> windows(const QString& title) const {
         QList<Accessible> result;
         for (const Accessible& window : application_->children())
@@ -79,7 +80,7 @@ public:
         std::optional<Accessible> found;
         poll([&] {
             for (const Accessible& window : windows(title))
-                if (!known.contains(window))
+                if (!known.contains(window) && windowAt(window.extents()) != mainId_)
                     found = window;
             return found.has_value();
         });
