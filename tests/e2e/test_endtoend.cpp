@@ -106,7 +106,6 @@ private:
     QRect panelOnCanvas();
 
     QTemporaryDir work_;
-    std::optional<XServer> x_;
     QProcess vorlane_;
     std::optional<Driver> ui_;
     QImage drawn_;
@@ -133,8 +132,8 @@ void EndToEnd::initTestCase() {
     // Screenshots of an earlier run would pass for this one's.
     for (const QString& old : QDir().entryList({QStringLiteral("endtoend-*.png")}, QDir::Files))
         QFile::remove(old);
-    x_.emplace();
-    QVERIFY2(x_->connection(), "cannot connect to the X server");
+    ui_.emplace();
+    QVERIFY2(ui_->connected(), "cannot connect to the X server");
     launch();
 }
 
@@ -151,16 +150,8 @@ void EndToEnd::launch() {
     vorlane_.start(QStringLiteral(VORLANE_PROGRAM), {});
     QVERIFY2(vorlane_.waitForStarted(), qPrintable(vorlane_.errorString()));
 
-    std::optional<Accessible> application;
-    // One that has ended may still be listed for a moment, without windows.
-    QVERIFY2(poll([&] {
-                 application = Accessible::application(QStringLiteral("vorlane"));
-                 return application && !application->children().isEmpty();
-             }),
-             "the program did not join the accessibility bus");
-    const std::optional<WindowId> main = x_->waitForNewWindow(kMainTitle);
-    QVERIFY2(main, "the main window did not appear");
-    ui_.emplace(*x_, *application, *main);
+    QVERIFY2(ui_->findProgram(QStringLiteral("vorlane")),
+             "the program did not join the accessibility bus with its main window");
     QVERIFY2(poll([&] {
                  const std::optional<Accessible> button = ui_->drawRingsButton();
                  return button && button->is(Accessible::State::Showing);
@@ -177,8 +168,8 @@ void EndToEnd::cleanup() {
     if (QTest::currentTestFailed()) {
         broken_ = true;
         // For whoever reads the failure: the whole screen at that moment.
-        x_->grabScreen().save(QStringLiteral("endtoend-failed-%1.png")
-                                  .arg(QString::fromLatin1(QTest::currentTestFunction())));
+        ui_->grab().save(QStringLiteral("endtoend-failed-%1.png")
+                             .arg(QString::fromLatin1(QTest::currentTestFunction())));
     }
 }
 
@@ -190,7 +181,6 @@ void EndToEnd::cleanupTestCase() {
         vorlane_.waitForFinished(3000);
     }
     ui_.reset();
-    x_.reset();
 }
 
 // ---- the steps
@@ -209,7 +199,7 @@ void EndToEnd::drawRingsShowsRingsOnABlackSky() {
 
     // The canvas was fitted to the main window: 200 twips narrower and 500
     // twips less high than its outer size.
-    const QSize main = x_->size(ui_->mainWindow());
+    const QSize main = ui_->mainWindow().extents().size();
     QVERIFY(!main.isEmpty());
     QVERIFY(std::abs(canvas.width() - (main.width() - 200 / kTwipsPerPixel)) < 1.0);
     QVERIFY(std::abs(canvas.height() - (main.height() - 500 / kTwipsPerPixel)) < 1.0);
@@ -274,20 +264,20 @@ void EndToEnd::saveImageWritesTheCanvasAsA24BitBitmap() {
 
 void EndToEnd::cancelledSaveDialogSaysNoFileWasSelected() {
     QVERIFY(ui_->chooseFileMenuItem(kSaveImageItem));
-    const std::optional<WindowId> fileDialog = x_->waitForNewWindow(kSaveImageTitle);
+    const std::optional<Accessible> fileDialog = ui_->waitForWindow(kSaveImageTitle);
     QVERIFY(fileDialog);
-    QVERIFY(ui_->pressButton(kSaveImageTitle, QStringLiteral("Cancel")));
+    QVERIFY(ui_->pressButton(*fileDialog, QStringLiteral("Cancel")));
     // The message comes in a box of its own with the dialog's title.
-    const std::optional<WindowId> box = x_->waitForNewWindow(kSaveImageTitle, {*fileDialog});
+    const std::optional<Accessible> box = ui_->waitForWindow(kSaveImageTitle, {*fileDialog});
     QVERIFY2(box, "no message after the cancelled dialog");
     QString message;
     QVERIFY2(poll([&] {
-                 return (message = ui_->messageIn(kSaveImageTitle))
+                 return (message = ui_->messageIn(*box))
                      .contains(QStringLiteral("No file was selected"));
              }),
              qPrintable(message));
-    QVERIFY(ui_->pressButton(kSaveImageTitle, QStringLiteral("OK")));
-    QVERIFY(x_->waitUntilGone(kSaveImageTitle, *box));
+    QVERIFY(ui_->pressButton(*box, QStringLiteral("OK")));
+    QVERIFY(ui_->waitUntilGone(*box));
 }
 
 void EndToEnd::retrievedParametersComeBackIntoTheFields() {
@@ -311,16 +301,15 @@ void EndToEnd::retrievedParametersComeBackIntoTheFields() {
 void EndToEnd::typeMismatchIsReportedAndTheNextDrawingWorks() {
     QVERIFY(ui_->enterText(QStringLiteral("lines"), QStringLiteral("abc")));
     QVERIFY(ui_->click(ui_->drawRingsButton()));
-    const std::optional<WindowId> box = x_->waitForNewWindow(kMainTitle, {ui_->mainWindow()});
+    const std::optional<Accessible> box = ui_->waitForWindow(kMainTitle, {ui_->mainWindow()});
     QVERIFY2(box, "no error message for \"abc\" in lines");
     QString message;
-    QVERIFY2(
-        poll([&] {
-            return (message = ui_->messageIn(kMainTitle)).contains(QStringLiteral("Type mismatch"));
-        }),
-        qPrintable(message));
-    QVERIFY(ui_->pressButton(kMainTitle, QStringLiteral("OK")));
-    QVERIFY(x_->waitUntilGone(kMainTitle, *box));
+    QVERIFY2(poll([&] {
+                 return (message = ui_->messageIn(*box)).contains(QStringLiteral("Type mismatch"));
+             }),
+             qPrintable(message));
+    QVERIFY(ui_->pressButton(*box, QStringLiteral("OK")));
+    QVERIFY(ui_->waitUntilGone(*box));
 
     // "lines" is read last, after the sky and the mark were drawn: they stay,
     // and no scratch was drawn.
@@ -343,19 +332,19 @@ void EndToEnd::typeMismatchIsReportedAndTheNextDrawingWorks() {
     });
     canvas.save(QStringLiteral("endtoend-redrawn.png"));
     QVERIFY2(redrawn, "no rings after the error");
-    QCOMPARE(x_->visibleWindows(kMainTitle), QList<WindowId>{ui_->mainWindow()});
+    QCOMPARE(ui_->windows(kMainTitle), QList<Accessible>{ui_->mainWindow()});
 }
 
 void EndToEnd::fieldsAndThePictureAreNamedForScreenReaders() {
     for (const char* caption :
          {"smin", "smax", "lines", "seg ln", "scratch col", "sky col", "width", "anglim"}) {
         const std::optional<Accessible> byName =
-            ui_->named(QString::fromLatin1(caption), QStringLiteral("text"));
+            ui_->mainWindow().find(QString::fromLatin1(caption), QStringLiteral("text"));
         QVERIFY2(byName, caption);
         // The field of that name is the one beside the caption.
         QCOMPARE(byName->extents(), ui_->field(QString::fromLatin1(caption))->extents());
     }
-    const std::optional<Accessible> picture = ui_->named(QStringLiteral("picture"));
+    const std::optional<Accessible> picture = ui_->mainWindow().find(QStringLiteral("picture"));
     QVERIFY(picture);
     QCOMPARE(picture->extents(), ui_->canvasOnScreen());
 }
@@ -365,7 +354,8 @@ void EndToEnd::returnPressesTheFocusedDrawRings() {
         return look(grabCanvas(), panelOnCanvas()).showsScratches();
     };
     // "Clear" takes the focus with the click; Tab moves it on to "draw rings".
-    QVERIFY(ui_->click(ui_->named(QStringLiteral("Clear"), QStringLiteral("push button"))));
+    QVERIFY(
+        ui_->click(ui_->mainWindow().find(QStringLiteral("Clear"), QStringLiteral("push button"))));
     QVERIFY(poll([&] { return !showsScratches(); }));
     QVERIFY(ui_->press(QStringLiteral("Tab")) && ui_->press(QStringLiteral("Return")));
     QVERIFY2(poll(showsScratches), "Return on \"draw rings\" drew nothing");
@@ -385,8 +375,8 @@ void EndToEnd::keysWithAltOrCtrlLeaveTheFieldAsItWas() {
 }
 
 void EndToEnd::windowManagerCloseEndsTheProgramWithStatusZero() {
-    QVERIFY(x_->takesDeleteMessage(ui_->mainWindow()));
-    x_->sendDeleteMessage(ui_->mainWindow());
+    QVERIFY(ui_->takesDeleteMessage());
+    ui_->sendDeleteMessage();
     QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
     QCOMPARE(vorlane_.exitStatus(), QProcess::NormalExit);
     QCOMPARE(vorlane_.exitCode(), 0);
@@ -402,22 +392,21 @@ void EndToEnd::aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose() {
     const QRect panel = ui_->panelOnScreen().translated(-canvasArea.topLeft());
     QVERIFY(ui_->click(ui_->drawRingsButton()));
     const QRegularExpression inProgress(QStringLiteral("^Vorlane - \\d+ %$"));
-    const auto drawing = [&] { return inProgress.match(x_->title(ui_->mainWindow())).hasMatch(); };
+    const auto drawing = [&] { return inProgress.match(ui_->mainWindow().name()).hasMatch(); };
     QVERIFY2(poll(drawing), "the title does not show the share done");
     QImage canvas;
     const bool growing = poll([&] {
-        canvas = x_->grab(canvasArea);
+        canvas = ui_->grab(canvasArea);
         return look(canvas, panel).showsScratches();
     });
     canvas.save(QStringLiteral("endtoend-growing.png"));
     QVERIFY2(growing && drawing(), "the canvas does not show the picture as it grows");
 
-    const WindowId main = ui_->mainWindow();
-    QVERIFY2(x_->answersPing(main, milliseconds(1000)), "no answer to a ping within a second");
+    QVERIFY2(ui_->answersPing(1000), "no answer to a ping within a second");
     QVERIFY(drawing());
     QElapsedTimer closing;
     closing.start();
-    x_->sendDeleteMessage(main);
+    ui_->sendDeleteMessage();
     QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
     QVERIFY2(closing.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(closing.elapsed())));
     QCOMPARE(vorlane_.exitStatus(), QProcess::NormalExit);
@@ -426,7 +415,7 @@ void EndToEnd::aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose() {
 
 QImage EndToEnd::grabCanvas() {
     const QRect canvas = ui_->canvasOnScreen();
-    return canvas.isEmpty() ? QImage() : x_->grab(canvas);
+    return canvas.isEmpty() ? QImage() : ui_->grab(canvas);
 }
 
 QRect EndToEnd::panelOnCanvas() {
