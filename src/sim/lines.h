@@ -64,6 +64,13 @@ struct Box {
     double left, top, right, bottom;
 };
 
+// Whether both ends lie in the box, so that clip() would leave the line as it
+// is: a few comparisons, where most lines of a drawing need no cut.
+inline bool inBox(const PixelLine& s, const Box& box) {
+    return s.x0 >= box.left && s.x0 <= box.right && s.y0 >= box.top && s.y0 <= box.bottom &&
+           s.x1 >= box.left && s.x1 <= box.right && s.y1 >= box.top && s.y1 <= box.bottom;
+}
+
 // Cuts the line to the box; false when nothing of it lies inside.
 bool clip(PixelLine& line, const Box& box);
 

@@ -45,48 +45,71 @@ int ceilWithin(double v, int limit) {
 
 // Pixels first to last of a row. Plain version:
 //     std::fill(row + first, row + last + 1, pixel);
-// in stores of four pixels that may overlap instead (fewer stores wait less
-// for their cache lines), and a run shorter than four in three stores, the
-// surplus ones on its last pixel: a loop over a few pixels would mispredict
-// its end on nearly every run.
+// in stores of four pixels that may overlap instead: a run of four to eight
+// (most runs of a wide pen) in two stores, one at each end, and a run shorter
+// than four in three, the surplus ones on its last pixel. A loop over a few
+// pixels would mispredict its end on nearly every run.
 void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
     assert(first <= last);
     const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
     if (last - first >= 3) {
-        for (int x = first; x < last - 3; x += 4)
-            std::memcpy(row + x, four, sizeof four);
+        std::memcpy(row + first, four, sizeof four);
         std::memcpy(row + last - 3, four, sizeof four);
+        for (int x = first + 4; x < last - 3; x += 4)
+            std::memcpy(row + x, four, sizeof four);
     } else {
         for (int i = 0; i < 3; ++i)
             row[std::min(first + i, last)] = pixel;
     }
 }
 
+// The pen's round end about (cx, cy): joins its cut through the row whose
+// centre lies at yc to the span.
+struct PenEnd {
+    double cx, cy;
+    double r, rSquared;
+
+    void addRow(double yc, Span& span) const {
+        const double off = yc - cy;
+        if (std::fabs(off) <= r) {
+            // off * off <= r * r here: the root is real, and the library's
+            // call for a negative number (to set errno) can be left out.
+            const double square = rSquared - off * off;
+            if (!(square >= 0.0))
+                __builtin_unreachable();
+            const double half = std::sqrt(square);
+            // An interval never empty: join() without its test.
+            span.lo = std::min(span.lo, cx - half);
+            span.hi = std::max(span.hi, cx + half);
+        }
+    }
+};
+
 // The pen covers a stroke with round ends. The stroke is half open, its edge
 // towards +x (towards +y for a level line) left out, so that a pen of width w
 // covers w pixels across wherever the line lies; the round ends stay within
 // the stroke. Each row is one run of pixels, since that shape is convex.
-void drawWideLine(const PixelView& view, PixelLine line, int penWidth, std::uint32_t pixel,
-                  RowBand band) {
+//
+// kSlanted: the line has a length and is neither level nor upright, so both
+// of the stroke's edges cross every row; the checks for the other cases then
+// fold away, which matters as most lines of a drawing are slanted.
+template <bool kSlanted>
+void drawStroke(const PixelView& view, const PixelLine& s, double length, int penWidth,
+                std::uint32_t pixel, RowBand band) {
     const double r = penWidth / 2.0;
-    const double margin = penReach(penWidth);
-    PixelLine s = line;
-    // Cut far-away ends off first; what is cut lies wholly outside the picture.
-    if (!clip(s, {-margin, -margin, view.width + margin, view.height + margin}))
-        return;
-
     const double dx = s.x1 - s.x0;
     const double dy = s.y1 - s.y0;
-    const double length = std::sqrt(dx * dx + dy * dy); // cut short above: no overflow
+    const double lengthSquared = length * length;
     // The stroke's edges along and across the line, as x offsets from x0 that
     // move by a fixed amount from row to row; an edge parallel to the rows
     // instead admits a row whole or not at all.
-    const bool notVertical = std::fabs(dx) > kParallel * length;
-    const bool notHorizontal = std::fabs(dy) > kParallel * length;
+    const bool notVertical = kSlanted || std::fabs(dx) > kParallel * length;
+    const bool notHorizontal = kSlanted || std::fabs(dy) > kParallel * length;
     const double alongPerY = notVertical ? -dy / dx : 0.0; // where the projection is 0
-    const double alongEnd = notVertical ? length * length / dx : 0.0;
+    const double alongEnd = notVertical ? lengthSquared / dx : 0.0;
     const double acrossPerY = notHorizontal ? dx / dy : 0.0; // where the distance is 0
     const double acrossHalf = notHorizontal ? std::fabs(r * length / dy) : 0.0;
+    const PenEnd ends[2] = {{s.x0, s.y0, r, r * r}, {s.x1, s.y1, r, r * r}};
 
     // Rows whose centres lie within r of the line's height, in the band.
     const int firstRow =
@@ -94,23 +117,19 @@ void drawWideLine(const PixelView& view, PixelLine line, int penWidth, std::uint
     int lastRow = std::min(band.end - 1, floorWithin(std::max(s.y0, s.y1) + r - 0.5, view.height));
     if (!notHorizontal) // the stroke's lower edge: rows whose centres lie below y0 + r
         lastRow = std::min(lastRow, ceilWithin(s.y0 + r - 0.5, view.height) - 1);
-    for (int row = firstRow; row <= lastRow; ++row) {
+    std::uint32_t* rowPixels = view.pixels + firstRow * view.stride;
+    for (int row = firstRow; row <= lastRow; ++row, rowPixels += view.stride) {
         const double yc = row + 0.5;
         Span span;
-        for (const auto& [cx, cy] : {std::pair{s.x0, s.y0}, std::pair{s.x1, s.y1}}) {
-            const double off = yc - cy;
-            if (std::fabs(off) <= r) {
-                const double half = std::sqrt(r * r - off * off);
-                span.join(cx - half, cx + half);
-            }
-        }
+        ends[0].addRow(yc, span);
+        ends[1].addRow(yc, span);
         const double t = yc - s.y0;
         // The stroke across the line, as x offsets from x0; its right edge is open.
         const double centre = t * acrossPerY;
         const double strokeLo = notHorizontal ? centre - acrossHalf : -kInfinity;
         const double strokeHi = notHorizontal ? centre + acrossHalf : kInfinity;
-        if (length > 0.0 && (notHorizontal || std::fabs(t) <= r) &&
-            (notVertical || (t * dy >= 0.0 && t * dy <= length * length))) {
+        if (kSlanted || (length > 0.0 && (notHorizontal || std::fabs(t) <= r) &&
+                         (notVertical || (t * dy >= 0.0 && t * dy <= lengthSquared)))) {
             double lo = strokeLo, hi = strokeHi;
             if (notVertical) {
                 const double a = t * alongPerY, b = a + alongEnd;
@@ -125,10 +144,25 @@ void drawWideLine(const PixelView& view, PixelLine line, int penWidth, std::uint
         const int first = std::max(0, ceilWithin(span.lo - 0.5, view.width));
         const int last = std::min({view.width - 1, floorWithin(span.hi - 0.5, view.width),
                                    ceilWithin(s.x0 + strokeHi - 0.5, view.width) - 1});
-        if (first > last)
-            continue;
-        fillRun(view.pixels + row * view.stride, first, last, pixel);
+        if (first <= last)
+            fillRun(rowPixels, first, last, pixel);
     }
+}
+
+void drawWideLine(const PixelView& view, PixelLine s, int penWidth, std::uint32_t pixel,
+                  RowBand band) {
+    const double margin = penReach(penWidth);
+    // Cut far-away ends off first; what is cut lies wholly outside the picture.
+    const Box reach{-margin, -margin, view.width + margin, view.height + margin};
+    if (!inBox(s, reach) && !clip(s, reach))
+        return;
+    const double dx = s.x1 - s.x0;
+    const double dy = s.y1 - s.y0;
+    const double length = std::sqrt(dx * dx + dy * dy); // cut short above: no overflow
+    if (length > 0.0 && std::fabs(dx) > kParallel * length && std::fabs(dy) > kParallel * length)
+        drawStroke<true>(view, s, length, penWidth, pixel, band);
+    else
+        drawStroke<false>(view, s, length, penWidth, pixel, band);
 }
 
 } // namespace
