@@ -51,7 +51,9 @@ inline double deviation(double phi, float tt) {
 // The grey of a segment at deviation d: white at 0, moving linearly to the
 // scratch grey s as d nears the angle limit a; s itself from a on.
 inline std::int16_t segmentGrey(double d, float a, std::int16_t s) {
-    if (toSingle(d) >= a)
+    // d, the size of an arctangent in degrees, is never an infinity: the
+    // overflow check of toSingle() could not fire.
+    if (static_cast<float>(d) >= a)
         return s;
     const std::int16_t span = subtract<std::int16_t>(255, s);
     return toInt16Round(255.0 - d / static_cast<double>(a) * span);

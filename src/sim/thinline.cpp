@@ -33,39 +33,48 @@ private:
 // the path has a known length.
 class Path {
 public:
-    Path(const PixelView& view, int x, int y, int xEnd, int yEnd)
-        : steps_(std::max(std::abs(xEnd - x), std::abs(yEnd - y))),
-          shorter_(std::min(std::abs(xEnd - x), std::abs(yEnd - y))), err_(steps_ - shorter_) {
-        const std::ptrdiff_t alongX = x < xEnd ? 1 : -1;
-        const std::ptrdiff_t alongY = y < yEnd ? view.stride : -view.stride;
-        const bool xLonger = std::abs(xEnd - x) >= std::abs(yEnd - y);
-        longerStep_ = xLonger ? alongX : alongY;
-        shorterStep_ = xLonger ? alongY : alongX;
+    Path(const PixelView& view, int x, int y, int xEnd, int yEnd) {
+        const int alongX = std::abs(xEnd - x), alongY = std::abs(yEnd - y);
+        const bool xLonger = alongX >= alongY;
+        steps_ = std::max(alongX, alongY);
+        const std::ptrdiff_t shorter = std::min(alongX, alongY);
+        // The plain version's error starts at steps - shorter.
+        error_ = steps_ - 2 * shorter - 1;
+        twiceSteps_ = 2 * std::ptrdiff_t{steps_};
+        twiceShorter_ = 2 * shorter;
+        const std::ptrdiff_t stepX = x < xEnd ? 1 : -1;
+        const std::ptrdiff_t stepY = y < yEnd ? view.stride : -view.stride;
+        longerStep_ = xLonger ? stepX : stepY;
+        shorterStep_ = xLonger ? stepY : stepX;
     }
 
     int steps() const { return steps_; }
 
-    // Moves p to the next pixel of the path. Plain version:
+    // Moves p to the next pixel of the path. Plain version, with err the
+    // error of the plain version:
     //     p += longerStep_;
-    //     if (2 * err_ <= steps_) {
+    //     if (2 * err <= steps) {
     //         p += shorterStep_;
-    //         err_ += steps_;
+    //         err += steps;
     //     }
-    //     err_ -= shorter_;
+    //     err -= shorter;
     // with masks instead: short lines would mispredict that branch, and a
-    // compiler may turn a choice back into one.
+    // compiler may turn a choice back into one. error_ holds
+    // 2 * err - steps - 1, which is negative just when 2 * err <= steps, so
+    // its sign is the mask.
     void advance(std::uint32_t*& p) {
-        const int both = -static_cast<int>(2 * err_ <= steps_); // all ones or zero
-        err_ += (steps_ & both) - shorter_;
+        const std::ptrdiff_t both = error_ >> 63; // all ones or zero
+        error_ += (twiceSteps_ & both) - twiceShorter_;
         p += longerStep_ + (shorterStep_ & both);
     }
 
 private:
-    int steps_;   // along the longer axis
-    int shorter_; // pixels along the shorter axis
-    int err_;
+    int steps_ = 0; // along the longer axis
+    std::ptrdiff_t error_ = 0;
+    std::ptrdiff_t twiceSteps_ = 0, twiceShorter_ = 0;
     std::ptrdiff_t longerStep_ = 0, shorterStep_ = 0;
 };
+static_assert(sizeof(std::ptrdiff_t) == 8, "advance() takes the sign from bit 63");
 
 bool inside(const PixelLine& s, double width, double height) {
     return s.x0 >= 0.0 && s.x0 < width && s.y0 >= 0.0 && s.y0 < height && s.x1 >= 0.0 &&
