@@ -28,19 +28,29 @@ struct Span {
     }
 };
 
-// The floor and the ceiling of v as an int, v first held to [-1, limit] so
-// that the conversion cannot overflow; cheaper than the library's calls.
-// Plain versions: static_cast<int>(std::floor(v)), static_cast<int>(std::ceil(v)).
-int floorWithin(double v, int limit) {
-    v = std::clamp(v, -1.0, static_cast<double>(limit));
+// The floor and the ceiling of v as an int, for v in [-1, INT_MAX]; cheaper
+// than the library's calls. Plain versions: static_cast<int>(std::floor(v)),
+// static_cast<int>(std::ceil(v)).
+int floorOf(double v) {
+    assert(v >= -1.0 && v <= std::numeric_limits<int>::max());
     const int i = static_cast<int>(v);
     return i - (i > v);
 }
 
-int ceilWithin(double v, int limit) {
-    v = std::clamp(v, -1.0, static_cast<double>(limit));
+int ceilOf(double v) {
+    assert(v >= -1.0 && v <= std::numeric_limits<int>::max());
     const int i = static_cast<int>(v);
     return i + (i < v);
+}
+
+// The same for any v, first held to [-1, limit] so that the conversion
+// cannot overflow.
+int floorWithin(double v, int limit) {
+    return floorOf(std::clamp(v, -1.0, static_cast<double>(limit)));
+}
+
+int ceilWithin(double v, int limit) {
+    return ceilOf(std::clamp(v, -1.0, static_cast<double>(limit)));
 }
 
 // Pixels first to last of a row. Plain version:
@@ -93,7 +103,11 @@ struct PenEnd {
 // kSlanted: the line has a length and is neither level nor upright, so both
 // of the stroke's edges cross every row; the checks for the other cases then
 // fold away, which matters as most lines of a drawing are slanted.
-template <bool kSlanted>
+// kAmidColumns: the line lies a pixel more than the pen's half width from the
+// picture's left and right edges, so a row's span does too (but for
+// roundings far below a pixel) and needs holding to the picture neither
+// before nor after it is turned into pixels.
+template <bool kSlanted, bool kAmidColumns>
 void drawStroke(const PixelView& view, const PixelLine& s, double length, int penWidth,
                 std::uint32_t pixel, RowBand band) {
     const double r = penWidth / 2.0;
@@ -118,8 +132,8 @@ void drawStroke(const PixelView& view, const PixelLine& s, double length, int pe
     if (!notHorizontal) // the stroke's lower edge: rows whose centres lie below y0 + r
         lastRow = std::min(lastRow, ceilWithin(s.y0 + r - 0.5, view.height) - 1);
     std::uint32_t* rowPixels = view.pixels + firstRow * view.stride;
-    for (int row = firstRow; row <= lastRow; ++row, rowPixels += view.stride) {
-        const double yc = row + 0.5;
+    double yc = firstRow + 0.5; // the row's centre; whole numbers and halves add exactly
+    for (int row = firstRow; row <= lastRow; ++row, rowPixels += view.stride, yc += 1.0) {
         Span span;
         ends[0].addRow(yc, span);
         ends[1].addRow(yc, span);
@@ -141,9 +155,16 @@ void drawStroke(const PixelView& view, const PixelLine& s, double length, int pe
         if (!(span.lo <= span.hi))
             continue;
         // Pixels whose centres lie in the span, left of the stroke's right edge.
-        const int first = std::max(0, ceilWithin(span.lo - 0.5, view.width));
-        const int last = std::min({view.width - 1, floorWithin(span.hi - 0.5, view.width),
-                                   ceilWithin(s.x0 + strokeHi - 0.5, view.width) - 1});
+        const int openEdge = ceilWithin(s.x0 + strokeHi - 0.5, view.width) - 1;
+        int first, last;
+        if (kAmidColumns) {
+            first = ceilOf(span.lo - 0.5);
+            last = std::min(floorOf(span.hi - 0.5), openEdge);
+            assert(first >= 0 && last < view.width);
+        } else {
+            first = std::max(0, ceilWithin(span.lo - 0.5, view.width));
+            last = std::min({view.width - 1, floorWithin(span.hi - 0.5, view.width), openEdge});
+        }
         if (first <= last)
             fillRun(rowPixels, first, last, pixel);
     }
@@ -159,10 +180,16 @@ void drawWideLine(const PixelView& view, PixelLine s, int penWidth, std::uint32_
     const double dx = s.x1 - s.x0;
     const double dy = s.y1 - s.y0;
     const double length = std::sqrt(dx * dx + dy * dy); // cut short above: no overflow
-    if (length > 0.0 && std::fabs(dx) > kParallel * length && std::fabs(dy) > kParallel * length)
-        drawStroke<true>(view, s, length, penWidth, pixel, band);
+    const bool slanted =
+        length > 0.0 && std::fabs(dx) > kParallel * length && std::fabs(dy) > kParallel * length;
+    const bool amidColumns = std::min(s.x0, s.x1) - margin >= 0.0 &&
+                             std::max(s.x0, s.x1) + margin <= view.width;
+    if (slanted && amidColumns)
+        drawStroke<true, true>(view, s, length, penWidth, pixel, band);
+    else if (slanted)
+        drawStroke<true, false>(view, s, length, penWidth, pixel, band);
     else
-        drawStroke<false>(view, s, length, penWidth, pixel, band);
+        drawStroke<false, false>(view, s, length, penWidth, pixel, band);
 }
 
 } // namespace
