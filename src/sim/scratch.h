@@ -120,7 +120,12 @@ public:
         : scratch_(scratch), rules_(rules), x_(scratch.x), y_(scratch.y) {}
 
     Colour colour() {
-        const double r = std::sqrt(x_ * x_ + y_ * y_);
+        const double squared = x_ * x_ + y_ * y_;
+        // x_ and y_ lie within the single range (see line()): squared is a
+        // number, never negative, and sqrt needs no call to set errno.
+        if (!(squared >= 0.0))
+            __builtin_unreachable();
+        const double r = std::sqrt(squared);
         const double phi = m1::polarangle(x_, y_);
         const SineCosine polar = sineCosine(phi);
         const auto cphi = static_cast<float>(polar.cos); // within [-1, 1]: no check
@@ -132,8 +137,11 @@ public:
     }
 
     ColouredLine line(Colour colour) {
-        const ColouredLine segment{toSingle(x_), toSingle(y_), toSingle(xe_), toSingle(ye_),
-                                   colour};
+        // The start is the last segment's end, whose singles were checked
+        // here, or the scratch's start, within (-2, 2]: only the end can
+        // overflow.
+        const ColouredLine segment{static_cast<float>(x_), static_cast<float>(y_), toSingle(xe_),
+                                   toSingle(ye_), colour};
         x_ = xe_;
         y_ = ye_;
         return segment;

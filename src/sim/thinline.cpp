@@ -94,25 +94,65 @@ void walk(Path path, std::uint32_t* p, std::uint32_t pixel, const BandPixels& ba
     }
 }
 
-void drawThinLine(const PixelView& view, PixelLine s, std::uint32_t pixel, RowBand band,
-                  const BandPixels& bandPixels) {
-    const double width = view.width, height = view.height;
-    if (!inside(s, width, height) && !clip(s, {0.0, 0.0, width, height}))
-        return;
+// The pixels that a line's ends lie in: columns x, xEnd and rows y, yEnd.
+struct EndPixels {
+    int x, y, xEnd, yEnd;
+};
+
+// Those of a line that does not lie inside the picture, once it is cut to it;
+// false when nothing of it is left. Out of line, so that the common case
+// keeps its values in registers.
+[[gnu::noinline]] bool cutEnds(const PixelView& view, PixelLine s, EndPixels& ends) {
+    if (!clip(s, {0.0, 0.0, static_cast<double>(view.width), static_cast<double>(view.height)}))
+        return false;
     // A point on the far edge belongs to the last pixel.
     const auto column = [&](double v) { return std::min(static_cast<int>(v), view.width - 1); };
     const auto row = [&](double v) { return std::min(static_cast<int>(v), view.height - 1); };
-    const int x = column(s.x0), y = row(s.y0);
-    const int xEnd = column(s.x1), yEnd = row(s.y1);
-    const int top = std::min(y, yEnd), bottom = std::max(y, yEnd);
+    ends = {column(s.x0), row(s.y0), column(s.x1), row(s.y1)};
+    return true;
+}
+
+// kWholePicture: the band holds every row, so every line lies in it.
+template <bool kWholePicture>
+void drawThinLine(const PixelView& view, const PixelLine& s, std::uint32_t pixel, RowBand band,
+                  const BandPixels& bandPixels) {
+    EndPixels e;
+    if (inside(s, view.width, view.height))
+        e = {static_cast<int>(s.x0), static_cast<int>(s.y0), static_cast<int>(s.x1),
+             static_cast<int>(s.y1)};
+    else if (!cutEnds(view, s, e))
+        return;
+    const Path path(view, e.x, e.y, e.xEnd, e.yEnd);
+    std::uint32_t* const start = view.pixels + e.y * view.stride + e.x;
+    if (kWholePicture)
+        return walk<false>(path, start, pixel, bandPixels);
+    const int top = std::min(e.y, e.yEnd), bottom = std::max(e.y, e.yEnd);
     if (bottom < band.first || top >= band.end)
         return;
-    const Path path(view, x, y, xEnd, yEnd);
-    std::uint32_t* const start = view.pixels + y * view.stride + x;
     if (top >= band.first && bottom < band.end)
         walk<false>(path, start, pixel, bandPixels);
     else
         walk<true>(path, start, pixel, bandPixels);
+}
+
+template <bool kWholePicture>
+void drawInBand(const PixelView& view, const PixelMapping& mapping,
+                std::span<const ColouredLine> lines, RowBand band) {
+    const BandPixels bandPixels(view, band);
+    // Lines in a row mostly share their colour (every unlit segment has the
+    // scratch grey): its pixel is made only when the colour changes.
+    Colour colour = lines.empty() ? 0 : lines.front().colour;
+    std::uint32_t pixel = toPixel(colour);
+    for (const ColouredLine& line : lines) {
+        const PixelLine pixels = mapping(line);
+        if (!kWholePicture && !mayReach(pixels, band, penReach(1)))
+            continue;
+        if (line.colour != colour) {
+            colour = line.colour;
+            pixel = toPixel(colour);
+        }
+        drawThinLine<kWholePicture>(view, pixels, pixel, band, bandPixels);
+    }
 }
 
 } // namespace
@@ -120,12 +160,10 @@ void drawThinLine(const PixelView& view, PixelLine s, std::uint32_t pixel, RowBa
 void drawThinLines(const PixelView& view, const PixelMapping& mapping,
                    std::span<const ColouredLine> lines, RowBand band) {
     assert(0 <= band.first && band.first < band.end && band.end <= view.height);
-    const BandPixels bandPixels(view, band);
-    for (const ColouredLine& line : lines) {
-        const PixelLine pixels = mapping(line);
-        if (mayReach(pixels, band, penReach(1)))
-            drawThinLine(view, pixels, toPixel(line.colour), band, bandPixels);
-    }
+    if (band.first == 0 && band.end == view.height)
+        drawInBand<true>(view, mapping, lines, band);
+    else
+        drawInBand<false>(view, mapping, lines, band);
 }
 
 } // namespace vorlane::sim
