@@ -297,9 +297,10 @@ void drawWideLines(const PixelView& view, const PixelMapping& mapping,
     assert(penWidth > 1);
     assert(0 <= band.first && band.first < band.end && band.end <= view.height);
     const double reach = penReach(penWidth);
+    const bool wholePicture = band.first == 0 && band.end == view.height;
     for (const ColouredLine& line : lines) {
         const PixelLine pixels = mapping(line);
-        if (mayReach(pixels, band, reach))
+        if (wholePicture || mayReach(pixels, band, reach))
             drawWideLine(view, pixels, penWidth, toPixel(line.colour), band);
     }
 }
