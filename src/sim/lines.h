@@ -28,6 +28,24 @@ constexpr std::uint32_t toPixel(Colour colour) {
     return 0xff000000u | (c & 0xffu) << 16 | (c & 0xff00u) | (c >> 16 & 0xffu);
 }
 
+// The pixel of each line's colour in turn, made anew only when the colour
+// changes: lines in a row mostly share theirs (every unlit segment has the
+// scratch grey).
+class PixelOfColour {
+public:
+    std::uint32_t operator()(Colour colour) {
+        if (colour != colour_) {
+            colour_ = colour;
+            pixel_ = toPixel(colour);
+        }
+        return pixel_;
+    }
+
+private:
+    Colour colour_ = 0;
+    std::uint32_t pixel_ = toPixel(0);
+};
+
 // A line in its own colour, in user coordinates.
 struct ColouredLine {
     float x1, y1, x2, y2;

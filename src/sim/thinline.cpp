@@ -139,19 +139,11 @@ template <bool kWholePicture>
 void drawInBand(const PixelView& view, const PixelMapping& mapping,
                 std::span<const ColouredLine> lines, RowBand band) {
     const BandPixels bandPixels(view, band);
-    // Lines in a row mostly share their colour (every unlit segment has the
-    // scratch grey): its pixel is made only when the colour changes.
-    Colour colour = lines.empty() ? 0 : lines.front().colour;
-    std::uint32_t pixel = toPixel(colour);
+    PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
         const PixelLine pixels = mapping(line);
-        if (!kWholePicture && !mayReach(pixels, band, penReach(1)))
-            continue;
-        if (line.colour != colour) {
-            colour = line.colour;
-            pixel = toPixel(colour);
-        }
-        drawThinLine<kWholePicture>(view, pixels, pixel, band, bandPixels);
+        if (kWholePicture || mayReach(pixels, band, penReach(1)))
+            drawThinLine<kWholePicture>(view, pixels, pixelOf(line.colour), band, bandPixels);
     }
 }
 

@@ -276,7 +276,10 @@ void drawWideLine(const PixelView& view, PixelLine s, int penWidth, std::uint32_
         return;
     const double dx = s.x1 - s.x0;
     const double dy = s.y1 - s.y0;
-    const double length = std::sqrt(dx * dx + dy * dy); // cut short above: no overflow
+    const double squared = dx * dx + dy * dy; // cut short above: no overflow
+    if (!(squared >= 0.0)) // never: leaves out the library's call that would set errno
+        __builtin_unreachable();
+    const double length = std::sqrt(squared);
     const Stroke stroke(s, length, penWidth);
     const int firstRow = std::max(band.first, stroke.firstRow(view.height));
     const int lastRow = std::min(band.end - 1, stroke.lastRow(view.height));
@@ -298,10 +301,11 @@ void drawWideLines(const PixelView& view, const PixelMapping& mapping,
     assert(0 <= band.first && band.first < band.end && band.end <= view.height);
     const double reach = penReach(penWidth);
     const bool wholePicture = band.first == 0 && band.end == view.height;
+    PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
         const PixelLine pixels = mapping(line);
         if (wholePicture || mayReach(pixels, band, reach))
-            drawWideLine(view, pixels, penWidth, toPixel(line.colour), band);
+            drawWideLine(view, pixels, penWidth, pixelOf(line.colour), band);
     }
 }
 
