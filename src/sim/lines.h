@@ -22,6 +22,15 @@ struct PixelView {
     std::ptrdiff_t stride = 0;
 };
 
+// Two doubles at once, in GCC's vector extensions: SSE2 instructions on
+// x86-64, plain ones elsewhere. Each lane rounds exactly as the same
+// operation on one double, so a value does not depend on whether it was
+// worked out alone or in a pair. A comparison gives a PairMask, all ones in
+// the lanes where it holds.
+using Pair = double __attribute__((vector_size(16)));
+using PairMask = std::int64_t __attribute__((vector_size(16)));
+using PairInt = std::int32_t __attribute__((vector_size(8)));
+
 // The pixel of a colour value.
 constexpr std::uint32_t toPixel(Colour colour) {
     const auto c = static_cast<std::uint32_t>(colour);

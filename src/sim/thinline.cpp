@@ -76,11 +76,6 @@ private:
 };
 static_assert(sizeof(std::ptrdiff_t) == 8, "advance() takes the sign from bit 63");
 
-bool inside(const PixelLine& s, double width, double height) {
-    return s.x0 >= 0.0 && s.x0 < width && s.y0 >= 0.0 && s.y0 < height && s.x1 >= 0.0 &&
-           s.x1 < width && s.y1 >= 0.0 && s.y1 < height;
-}
-
 // Every pixel of the path, both ends included; those outside the band only
 // when the path may leave it.
 template <bool kMayLeaveBand>
@@ -98,6 +93,25 @@ void walk(Path path, std::uint32_t* p, std::uint32_t pixel, const BandPixels& ba
 struct EndPixels {
     int x, y, xEnd, yEnd;
 };
+
+// Those of a line whose ends lie inside the picture; false for any other.
+// Plain version:
+//     if (!(s.x0 >= 0.0 && s.x0 < width && s.y0 >= 0.0 && s.y0 < height &&
+//           s.x1 >= 0.0 && s.x1 < width && s.y1 >= 0.0 && s.y1 < height))
+//         return false;
+//     ends = {int(s.x0), int(s.y0), int(s.x1), int(s.y1)};
+// with an end's x and y in the lanes of a Pair, tested and truncated at once.
+bool endsInside(const PixelView& view, const PixelLine& s, EndPixels& ends) {
+    const Pair start = {s.x0, s.y0}, end = {s.x1, s.y1};
+    const Pair size = {static_cast<double>(view.width), static_cast<double>(view.height)};
+    const PairMask in = (start >= 0.0) & (start < size) & (end >= 0.0) & (end < size);
+    if (!(in[0] & in[1]))
+        return false;
+    const PairInt first = __builtin_convertvector(start, PairInt);
+    const PairInt last = __builtin_convertvector(end, PairInt);
+    ends = {first[0], first[1], last[0], last[1]};
+    return true;
+}
 
 // Those of a line that does not lie inside the picture, once it is cut to it;
 // false when nothing of it is left. Out of line, so that the common case
@@ -117,10 +131,7 @@ template <bool kWholePicture>
 void drawThinLine(const PixelView& view, const PixelLine& s, std::uint32_t pixel, RowBand band,
                   const BandPixels& bandPixels) {
     EndPixels e;
-    if (inside(s, view.width, view.height))
-        e = {static_cast<int>(s.x0), static_cast<int>(s.y0), static_cast<int>(s.x1),
-             static_cast<int>(s.y1)};
-    else if (!cutEnds(view, s, e))
+    if (!endsInside(view, s, e) && !cutEnds(view, s, e))
         return;
     const Path path(view, e.x, e.y, e.xEnd, e.yEnd);
     std::uint32_t* const start = view.pixels + e.y * view.stride + e.x;

@@ -79,14 +79,6 @@ void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
     }
 }
 
-// Two rows at once, in GCC's vector extensions: SSE2 instructions on
-// x86-64, plain ones elsewhere. Each lane rounds exactly as the same
-// operation on one double, so a row's pixels do not depend on whether it was
-// worked out alone or in a pair.
-using Pair = double __attribute__((vector_size(16)));
-using PairMask = std::int64_t __attribute__((vector_size(16))); // a comparison's lanes
-using PairInt = std::int32_t __attribute__((vector_size(8)));
-
 // Helpers that read the same for one row (double) and for two (Pair).
 // The lesser and the greater, chosen as std::min and std::max choose them:
 // where b is a NaN, both give a.
