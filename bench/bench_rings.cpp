@@ -8,6 +8,7 @@
 //   bench_rings [benchmark options]        the drawing in this process
 //   bench_rings --processes RENDER [ROUNDS] whole vorlane-render processes
 //   bench_rings --floor N                   the floor for N scratches, alone
+//   bench_rings --segments N                the segments of N scratches
 
 #include "floor.h"
 #include "machine.h"
@@ -135,6 +136,10 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--floor") == 0) {
         Mt19937Source random;
         bench::floorSegments(random, std::atol(argv[2]));
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--segments") == 0) {
+        std::printf("%lld\n", static_cast<long long>(bench::segmentsOf(std::atol(argv[2]))));
         return 0;
     }
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--processes") == 0)

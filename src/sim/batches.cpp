@@ -254,10 +254,13 @@ void BatchDrawing::compute(Batch& batch, int part) {
     for (std::size_t i = boundary(part); i < end; ++i) {
         ScratchWalk walk(batch.scratches[i], segmentRules_);
         std::size_t k = batch.starts[i];
+        // Read once: the stores into the segments could change it for all
+        // the compiler knows.
+        const std::size_t scratchEnd = batch.starts[i + 1];
         Colour colour = 0;
         bool coloured = false;
         try {
-            for (; k < batch.starts[i + 1]; ++k) {
+            for (; k < scratchEnd; ++k) {
                 coloured = false;
                 colour = walk.colour();
                 coloured = true;

@@ -22,11 +22,38 @@ struct PixelView {
     std::ptrdiff_t stride = 0;
 };
 
+// Two doubles at once, in GCC's vector extensions: SSE2 instructions on
+// x86-64, plain ones elsewhere. Each lane rounds exactly as the same
+// operation on one double, so a value does not depend on whether it was
+// worked out alone or in a pair. A comparison gives a PairMask, all ones in
+// the lanes where it holds.
+using Pair = double __attribute__((vector_size(16)));
+using PairMask = std::int64_t __attribute__((vector_size(16)));
+using PairInt = std::int32_t __attribute__((vector_size(8)));
+
 // The pixel of a colour value.
 constexpr std::uint32_t toPixel(Colour colour) {
     const auto c = static_cast<std::uint32_t>(colour);
     return 0xff000000u | (c & 0xffu) << 16 | (c & 0xff00u) | (c >> 16 & 0xffu);
 }
+
+// The pixel of each line's colour in turn, made anew only when the colour
+// changes: lines in a row mostly share theirs (every unlit segment has the
+// scratch grey).
+class PixelOfColour {
+public:
+    std::uint32_t operator()(Colour colour) {
+        if (colour != colour_) {
+            colour_ = colour;
+            pixel_ = toPixel(colour);
+        }
+        return pixel_;
+    }
+
+private:
+    Colour colour_ = 0;
+    std::uint32_t pixel_ = toPixel(0);
+};
 
 // A line in its own colour, in user coordinates.
 struct ColouredLine {
@@ -63,6 +90,13 @@ struct PixelMapping {
 struct Box {
     double left, top, right, bottom;
 };
+
+// Whether both ends lie in the box, so that clip() would leave the line as it
+// is: a few comparisons, where most lines of a drawing need no cut.
+inline bool inBox(const PixelLine& s, const Box& box) {
+    return s.x0 >= box.left && s.x0 <= box.right && s.y0 >= box.top && s.y0 <= box.bottom &&
+           s.x1 >= box.left && s.x1 <= box.right && s.y1 >= box.top && s.y1 <= box.bottom;
+}
 
 // Cuts the line to the box; false when nothing of it lies inside.
 bool clip(PixelLine& line, const Box& box);

@@ -50,7 +50,9 @@ inline double deviation(double phi, float tt) {
 // The grey of a segment at deviation d: white at 0, moving linearly to the
 // scratch grey s as d nears the angle limit a; s itself from a on.
 inline std::int16_t segmentGrey(double d, float a, std::int16_t s) {
-    if (toSingle(d) >= a)
+    // d, the size of an arctangent in degrees, is never an infinity: the
+    // overflow check of toSingle() could not fire.
+    if (static_cast<float>(d) >= a)
         return s;
     const std::int16_t span = subtract<std::int16_t>(255, s);
     return toInt16Round(255.0 - d / static_cast<double>(a) * span);
@@ -117,7 +119,12 @@ public:
         : scratch_(scratch), rules_(rules), x_(scratch.x), y_(scratch.y) {}
 
     Colour colour() {
-        const double r = std::sqrt(x_ * x_ + y_ * y_);
+        const double squared = x_ * x_ + y_ * y_;
+        // x_ and y_ lie within the single range (see line()): squared is a
+        // number, never negative, and sqrt needs no call to set errno.
+        if (!(squared >= 0.0))
+            __builtin_unreachable();
+        const double r = std::sqrt(squared);
         const double phi = m1::polarangle(x_, y_);
         const SineCosine polar = sineCosine(phi);
         const auto cphi = static_cast<float>(polar.cos); // within [-1, 1]: no check
@@ -129,8 +136,11 @@ public:
     }
 
     ColouredLine line(Colour colour) {
-        const ColouredLine segment{toSingle(x_), toSingle(y_), toSingle(xe_), toSingle(ye_),
-                                   colour};
+        // The start is the last segment's end, whose singles were checked
+        // here, or the scratch's start, within (-2, 2]: only the end can
+        // overflow.
+        const ColouredLine segment{static_cast<float>(x_), static_cast<float>(y_), toSingle(xe_),
+                                   toSingle(ye_), colour};
         x_ = xe_;
         y_ = ye_;
         return segment;

@@ -33,44 +33,48 @@ private:
 // the path has a known length.
 class Path {
 public:
-    Path(const PixelView& view, int x, int y, int xEnd, int yEnd)
-        : steps_(std::max(std::abs(xEnd - x), std::abs(yEnd - y))),
-          shorter_(std::min(std::abs(xEnd - x), std::abs(yEnd - y))), err_(steps_ - shorter_) {
-        const std::ptrdiff_t alongX = x < xEnd ? 1 : -1;
-        const std::ptrdiff_t alongY = y < yEnd ? view.stride : -view.stride;
-        const bool xLonger = std::abs(xEnd - x) >= std::abs(yEnd - y);
-        longerStep_ = xLonger ? alongX : alongY;
-        shorterStep_ = xLonger ? alongY : alongX;
+    Path(const PixelView& view, int x, int y, int xEnd, int yEnd) {
+        const int alongX = std::abs(xEnd - x), alongY = std::abs(yEnd - y);
+        const bool xLonger = alongX >= alongY;
+        steps_ = std::max(alongX, alongY);
+        const std::ptrdiff_t shorter = std::min(alongX, alongY);
+        // The plain version's error starts at steps - shorter.
+        error_ = steps_ - 2 * shorter - 1;
+        twiceSteps_ = 2 * std::ptrdiff_t{steps_};
+        twiceShorter_ = 2 * shorter;
+        const std::ptrdiff_t stepX = x < xEnd ? 1 : -1;
+        const std::ptrdiff_t stepY = y < yEnd ? view.stride : -view.stride;
+        longerStep_ = xLonger ? stepX : stepY;
+        shorterStep_ = xLonger ? stepY : stepX;
     }
 
     int steps() const { return steps_; }
 
-    // Moves p to the next pixel of the path. Plain version:
+    // Moves p to the next pixel of the path. Plain version, with err the
+    // error of the plain version:
     //     p += longerStep_;
-    //     if (2 * err_ <= steps_) {
+    //     if (2 * err <= steps) {
     //         p += shorterStep_;
-    //         err_ += steps_;
+    //         err += steps;
     //     }
-    //     err_ -= shorter_;
+    //     err -= shorter;
     // with masks instead: short lines would mispredict that branch, and a
-    // compiler may turn a choice back into one.
+    // compiler may turn a choice back into one. error_ holds
+    // 2 * err - steps - 1, which is negative just when 2 * err <= steps, so
+    // its sign is the mask.
     void advance(std::uint32_t*& p) {
-        const int both = -static_cast<int>(2 * err_ <= steps_); // all ones or zero
-        err_ += (steps_ & both) - shorter_;
+        const std::ptrdiff_t both = error_ >> 63; // all ones or zero
+        error_ += (twiceSteps_ & both) - twiceShorter_;
         p += longerStep_ + (shorterStep_ & both);
     }
 
 private:
-    int steps_;   // along the longer axis
-    int shorter_; // pixels along the shorter axis
-    int err_;
+    int steps_ = 0; // along the longer axis
+    std::ptrdiff_t error_ = 0;
+    std::ptrdiff_t twiceSteps_ = 0, twiceShorter_ = 0;
     std::ptrdiff_t longerStep_ = 0, shorterStep_ = 0;
 };
-
-bool inside(const PixelLine& s, double width, double height) {
-    return s.x0 >= 0.0 && s.x0 < width && s.y0 >= 0.0 && s.y0 < height && s.x1 >= 0.0 &&
-           s.x1 < width && s.y1 >= 0.0 && s.y1 < height;
-}
+static_assert(sizeof(std::ptrdiff_t) == 8, "advance() takes the sign from bit 63");
 
 // Every pixel of the path, both ends included; those outside the band only
 // when the path may leave it.
@@ -85,25 +89,73 @@ void walk(Path path, std::uint32_t* p, std::uint32_t pixel, const BandPixels& ba
     }
 }
 
-void drawThinLine(const PixelView& view, PixelLine s, std::uint32_t pixel, RowBand band,
-                  const BandPixels& bandPixels) {
-    const double width = view.width, height = view.height;
-    if (!inside(s, width, height) && !clip(s, {0.0, 0.0, width, height}))
-        return;
+// The pixels that a line's ends lie in: columns x, xEnd and rows y, yEnd.
+struct EndPixels {
+    int x, y, xEnd, yEnd;
+};
+
+// Those of a line whose ends lie inside the picture; false for any other.
+// Plain version:
+//     if (!(s.x0 >= 0.0 && s.x0 < width && s.y0 >= 0.0 && s.y0 < height &&
+//           s.x1 >= 0.0 && s.x1 < width && s.y1 >= 0.0 && s.y1 < height))
+//         return false;
+//     ends = {int(s.x0), int(s.y0), int(s.x1), int(s.y1)};
+// with an end's x and y in the lanes of a Pair, tested and truncated at once.
+bool endsInside(const PixelView& view, const PixelLine& s, EndPixels& ends) {
+    const Pair start = {s.x0, s.y0}, end = {s.x1, s.y1};
+    const Pair size = {static_cast<double>(view.width), static_cast<double>(view.height)};
+    const PairMask in = (start >= 0.0) & (start < size) & (end >= 0.0) & (end < size);
+    if (!(in[0] & in[1]))
+        return false;
+    const PairInt first = __builtin_convertvector(start, PairInt);
+    const PairInt last = __builtin_convertvector(end, PairInt);
+    ends = {first[0], first[1], last[0], last[1]};
+    return true;
+}
+
+// Those of a line that does not lie inside the picture, once it is cut to it;
+// false when nothing of it is left. Out of line, so that the common case
+// keeps its values in registers.
+[[gnu::noinline]] bool cutEnds(const PixelView& view, PixelLine s, EndPixels& ends) {
+    if (!clip(s, {0.0, 0.0, static_cast<double>(view.width), static_cast<double>(view.height)}))
+        return false;
     // A point on the far edge belongs to the last pixel.
     const auto column = [&](double v) { return std::min(static_cast<int>(v), view.width - 1); };
     const auto row = [&](double v) { return std::min(static_cast<int>(v), view.height - 1); };
-    const int x = column(s.x0), y = row(s.y0);
-    const int xEnd = column(s.x1), yEnd = row(s.y1);
-    const int top = std::min(y, yEnd), bottom = std::max(y, yEnd);
+    ends = {column(s.x0), row(s.y0), column(s.x1), row(s.y1)};
+    return true;
+}
+
+// kWholePicture: the band holds every row, so every line lies in it.
+template <bool kWholePicture>
+void drawThinLine(const PixelView& view, const PixelLine& s, std::uint32_t pixel, RowBand band,
+                  const BandPixels& bandPixels) {
+    EndPixels e;
+    if (!endsInside(view, s, e) && !cutEnds(view, s, e))
+        return;
+    const Path path(view, e.x, e.y, e.xEnd, e.yEnd);
+    std::uint32_t* const start = view.pixels + e.y * view.stride + e.x;
+    if (kWholePicture)
+        return walk<false>(path, start, pixel, bandPixels);
+    const int top = std::min(e.y, e.yEnd), bottom = std::max(e.y, e.yEnd);
     if (bottom < band.first || top >= band.end)
         return;
-    const Path path(view, x, y, xEnd, yEnd);
-    std::uint32_t* const start = view.pixels + y * view.stride + x;
     if (top >= band.first && bottom < band.end)
         walk<false>(path, start, pixel, bandPixels);
     else
         walk<true>(path, start, pixel, bandPixels);
+}
+
+template <bool kWholePicture>
+void drawInBand(const PixelView& view, const PixelMapping& mapping,
+                std::span<const ColouredLine> lines, RowBand band) {
+    const BandPixels bandPixels(view, band);
+    PixelOfColour pixelOf;
+    for (const ColouredLine& line : lines) {
+        const PixelLine pixels = mapping(line);
+        if (kWholePicture || mayReach(pixels, band, penReach(1)))
+            drawThinLine<kWholePicture>(view, pixels, pixelOf(line.colour), band, bandPixels);
+    }
 }
 
 } // namespace
@@ -111,12 +163,10 @@ void drawThinLine(const PixelView& view, PixelLine s, std::uint32_t pixel, RowBa
 void drawThinLines(const PixelView& view, const PixelMapping& mapping,
                    std::span<const ColouredLine> lines, RowBand band) {
     assert(0 <= band.first && band.first < band.end && band.end <= view.height);
-    const BandPixels bandPixels(view, band);
-    for (const ColouredLine& line : lines) {
-        const PixelLine pixels = mapping(line);
-        if (mayReach(pixels, band, penReach(1)))
-            drawThinLine(view, pixels, toPixel(line.colour), band, bandPixels);
-    }
+    if (band.first == 0 && band.end == view.height)
+        drawInBand<true>(view, mapping, lines, band);
+    else
+        drawInBand<false>(view, mapping, lines, band);
 }
 
 } // namespace vorlane::sim

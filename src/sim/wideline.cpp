@@ -4,6 +4,12 @@
 #include <cassert>
 #include <cmath>
 #include <cstring>
+#include <cstdint>
+#include <utility>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <limits>
 
 namespace vorlane::sim {
@@ -28,107 +34,255 @@ struct Span {
     }
 };
 
-// The floor and the ceiling of v as an int, v first held to [-1, limit] so
-// that the conversion cannot overflow; cheaper than the library's calls.
-// Plain versions: static_cast<int>(std::floor(v)), static_cast<int>(std::ceil(v)).
-int floorWithin(double v, int limit) {
-    v = std::clamp(v, -1.0, static_cast<double>(limit));
+// The floor and the ceiling of v as an int, for v in [-1, INT_MAX]; cheaper
+// than the library's calls. Plain versions: static_cast<int>(std::floor(v)),
+// static_cast<int>(std::ceil(v)).
+int floorOf(double v) {
+    assert(v >= -1.0 && v <= std::numeric_limits<int>::max());
     const int i = static_cast<int>(v);
     return i - (i > v);
 }
 
-int ceilWithin(double v, int limit) {
-    v = std::clamp(v, -1.0, static_cast<double>(limit));
+int ceilOf(double v) {
+    assert(v >= -1.0 && v <= std::numeric_limits<int>::max());
     const int i = static_cast<int>(v);
     return i + (i < v);
 }
 
+// The same for any v, first held to [-1, limit] so that the conversion
+// cannot overflow.
+int floorWithin(double v, int limit) {
+    return floorOf(std::clamp(v, -1.0, static_cast<double>(limit)));
+}
+
+int ceilWithin(double v, int limit) {
+    return ceilOf(std::clamp(v, -1.0, static_cast<double>(limit)));
+}
+
 // Pixels first to last of a row. Plain version:
 //     std::fill(row + first, row + last + 1, pixel);
-// in stores of four pixels that may overlap instead (fewer stores wait less
-// for their cache lines), and a run shorter than four in three stores, the
-// surplus ones on its last pixel: a loop over a few pixels would mispredict
-// its end on nearly every run.
+// in stores of four pixels that may overlap instead: a run of four to eight
+// (most runs of a wide pen) in two stores, one at each end, and a run shorter
+// than four in three, the surplus ones on its last pixel. A loop over a few
+// pixels would mispredict its end on nearly every run.
 void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
     assert(first <= last);
     const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
     if (last - first >= 3) {
-        for (int x = first; x < last - 3; x += 4)
-            std::memcpy(row + x, four, sizeof four);
+        std::memcpy(row + first, four, sizeof four);
         std::memcpy(row + last - 3, four, sizeof four);
+        for (int x = first + 4; x < last - 3; x += 4)
+            std::memcpy(row + x, four, sizeof four);
     } else {
         for (int i = 0; i < 3; ++i)
             row[std::min(first + i, last)] = pixel;
     }
 }
 
+// Helpers that read the same for one row (double) and for two (Pair).
+// The lesser and the greater, chosen as std::min and std::max choose them:
+// where b is a NaN, both give a.
+template <typename V> V lesser(V a, V b) {
+    return b < a ? b : a;
+}
+template <typename V> V greater(V a, V b) {
+    return a < b ? b : a;
+}
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// v where the condition holds, a NaN elsewhere, which lesser() and greater()
+// then pass over. Plain version, for two rows: lane by lane, c ? v : NaN.
+double onlyWhere(bool c, double v) {
+    return c ? v : kNaN;
+}
+Pair onlyWhere(PairMask c, Pair v) {
+    return (Pair)(((PairMask)v & c) | ((PairMask)(Pair{} + kNaN) & ~c));
+}
+double magnitude(double v) {
+    return std::fabs(v);
+}
+Pair magnitude(Pair v) { // the sign bits cleared
+    return (Pair)((PairMask)v & ~(PairMask)(Pair{} - 0.0));
+}
+double root(double v) {
+    return std::sqrt(v);
+}
+Pair root(Pair v) {
+#ifdef __SSE2__
+    return _mm_sqrt_pd(v);
+#else
+    return Pair{std::sqrt(v[0]), std::sqrt(v[1])};
+#endif
+}
+
+// floorOf() and ceilOf() for two values in [-1, INT_MAX].
+PairInt floorOf(Pair v) {
+    const PairInt i = __builtin_convertvector(v, PairInt);
+    return i + __builtin_convertvector(__builtin_convertvector(i, Pair) > v, PairInt); // -1 if true
+}
+PairInt ceilOf(Pair v) {
+    const PairInt i = __builtin_convertvector(v, PairInt);
+    return i - __builtin_convertvector(__builtin_convertvector(i, Pair) < v, PairInt);
+}
+
+// A row's span, its x interval [lo, hi] (empty when lo > hi), and the
+// stroke's open right edge less half a pixel, for one row or two.
+template <typename V> struct RowSpan {
+    V lo, hi, openEdge;
+};
+
 // The pen covers a stroke with round ends. The stroke is half open, its edge
 // towards +x (towards +y for a level line) left out, so that a pen of width w
 // covers w pixels across wherever the line lies; the round ends stay within
 // the stroke. Each row is one run of pixels, since that shape is convex.
-void drawWideLine(const PixelView& view, PixelLine line, int penWidth, std::uint32_t pixel,
-                  RowBand band) {
-    const double r = penWidth / 2.0;
-    const double margin = penReach(penWidth);
-    PixelLine s = line;
-    // Cut far-away ends off first; what is cut lies wholly outside the picture.
-    if (!clip(s, {-margin, -margin, view.width + margin, view.height + margin}))
-        return;
+class Stroke {
+public:
+    Stroke(const PixelLine& s, double length, int penWidth)
+        : s_(s), r_(penWidth / 2.0), rSquared_(r_ * r_), dy_(s.y1 - s.y0), length_(length),
+          lengthSquared_(length * length) {
+        const double dx = s.x1 - s.x0;
+        notVertical_ = std::fabs(dx) > kParallel * length;
+        notHorizontal_ = std::fabs(dy_) > kParallel * length;
+        alongPerY_ = notVertical_ ? -dy_ / dx : 0.0;
+        alongEnd_ = notVertical_ ? lengthSquared_ / dx : 0.0;
+        acrossPerY_ = notHorizontal_ ? dx / dy_ : 0.0;
+        acrossHalf_ = notHorizontal_ ? std::fabs(r_ * length / dy_) : 0.0;
+    }
 
-    const double dx = s.x1 - s.x0;
-    const double dy = s.y1 - s.y0;
-    const double length = std::sqrt(dx * dx + dy * dy); // cut short above: no overflow
-    // The stroke's edges along and across the line, as x offsets from x0 that
-    // move by a fixed amount from row to row; an edge parallel to the rows
-    // instead admits a row whole or not at all.
-    const bool notVertical = std::fabs(dx) > kParallel * length;
-    const bool notHorizontal = std::fabs(dy) > kParallel * length;
-    const double alongPerY = notVertical ? -dy / dx : 0.0; // where the projection is 0
-    const double alongEnd = notVertical ? length * length / dx : 0.0;
-    const double acrossPerY = notHorizontal ? dx / dy : 0.0; // where the distance is 0
-    const double acrossHalf = notHorizontal ? std::fabs(r * length / dy) : 0.0;
+    // Whether both of the stroke's edges cross every row: the line has a
+    // length and is neither level nor upright, as most lines of a drawing.
+    bool slanted() const { return length_ > 0.0 && notVertical_ && notHorizontal_; }
 
-    // Rows whose centres lie within r of the line's height, in the band.
-    const int firstRow =
-        std::max(band.first, ceilWithin(std::min(s.y0, s.y1) - r - 0.5, view.height));
-    int lastRow = std::min(band.end - 1, floorWithin(std::max(s.y0, s.y1) + r - 0.5, view.height));
-    if (!notHorizontal) // the stroke's lower edge: rows whose centres lie below y0 + r
-        lastRow = std::min(lastRow, ceilWithin(s.y0 + r - 0.5, view.height) - 1);
-    for (int row = firstRow; row <= lastRow; ++row) {
-        const double yc = row + 0.5;
-        Span span;
-        for (const auto& [cx, cy] : {std::pair{s.x0, s.y0}, std::pair{s.x1, s.y1}}) {
-            const double off = yc - cy;
-            if (std::fabs(off) <= r) {
-                const double half = std::sqrt(r * r - off * off);
-                span.join(cx - half, cx + half);
+    // Rows first to last whose centres lie within r of the line's height.
+    int firstRow(int height) const {
+        return ceilWithin(std::min(s_.y0, s_.y1) - r_ - 0.5, height);
+    }
+    int lastRow(int height) const {
+        const int last = floorWithin(std::max(s_.y0, s_.y1) + r_ - 0.5, height);
+        if (notHorizontal_)
+            return last;
+        // the stroke's lower edge: rows whose centres lie below y0 + r
+        return std::min(last, ceilWithin(s_.y0 + r_ - 0.5, height) - 1);
+    }
+
+    // The span of the row (or rows) whose centre lies at yc; kSlanted when
+    // slanted(), which folds the checks for other lines away.
+    template <bool kSlanted, typename V> RowSpan<V> at(V yc) const {
+        V lo = V{} + kInfinity, hi = V{} - kInfinity;
+        // Adds [a, b] to the span unless it is empty (a NaN counts as empty).
+        const auto join = [&](V a, V b) {
+            const auto nonEmpty = a <= b;
+            lo = lesser(lo, onlyWhere(nonEmpty, a));
+            hi = greater(hi, onlyWhere(nonEmpty, b));
+        };
+        // The round ends, where the row's centre lies within r of theirs
+        // (off * off <= r * r then, and the root is real).
+        for (const auto& [cx, cy] : {std::pair{s_.x0, s_.y0}, std::pair{s_.x1, s_.y1}}) {
+            const V off = yc - cy;
+            const V half = root(onlyWhere(magnitude(off) <= r_, rSquared_ - off * off));
+            lo = lesser(lo, cx - half);
+            hi = greater(hi, cx + half);
+        }
+        // The stroke across the line, as x offsets from x0 that move by a
+        // fixed amount from row to row; its right edge is open.
+        const V t = yc - s_.y0;
+        const V centre = t * acrossPerY_;
+        V strokeLo = centre - acrossHalf_, strokeHi = centre + acrossHalf_;
+        if constexpr (!kSlanted) {
+            // An edge parallel to the rows admits a row whole or not at all.
+            if (!notHorizontal_) {
+                strokeLo = -kInfinity;
+                strokeHi = kInfinity;
+            }
+            const bool crosses =
+                length_ > 0.0 && (notHorizontal_ || std::fabs(t) <= r_) &&
+                (notVertical_ || (t * dy_ >= 0.0 && t * dy_ <= lengthSquared_));
+            if (!crosses || !notVertical_) {
+                if (crosses)
+                    join(s_.x0 + strokeLo, s_.x0 + strokeHi);
+                return {lo, hi, s_.x0 + strokeHi - 0.5};
             }
         }
-        const double t = yc - s.y0;
-        // The stroke across the line, as x offsets from x0; its right edge is open.
-        const double centre = t * acrossPerY;
-        const double strokeLo = notHorizontal ? centre - acrossHalf : -kInfinity;
-        const double strokeHi = notHorizontal ? centre + acrossHalf : kInfinity;
-        if (length > 0.0 && (notHorizontal || std::fabs(t) <= r) &&
-            (notVertical || (t * dy >= 0.0 && t * dy <= length * length))) {
-            double lo = strokeLo, hi = strokeHi;
-            if (notVertical) {
-                const double a = t * alongPerY, b = a + alongEnd;
-                lo = std::max(lo, std::min(a, b));
-                hi = std::min(hi, std::max(a, b));
-            }
-            span.join(s.x0 + lo, s.x0 + hi);
-        }
+        // ... and along it, from the projection's 0 to its end.
+        const V a = t * alongPerY_, b = a + alongEnd_;
+        join(s_.x0 + greater(strokeLo, lesser(a, b)), s_.x0 + lesser(strokeHi, greater(a, b)));
+        return {lo, hi, s_.x0 + strokeHi - 0.5};
+    }
+
+private:
+    PixelLine s_;
+    double r_, rSquared_;
+    double dy_, length_, lengthSquared_;
+    bool notVertical_, notHorizontal_;
+    double alongPerY_, alongEnd_; // where the projection on the line is 0 and its end
+    double acrossPerY_, acrossHalf_; // where the distance from the line is 0, and r
+};
+
+// Row by row: pixels whose centres lie in the span, left of the stroke's
+// right edge, held to the picture.
+template <bool kSlanted>
+void drawRows(const PixelView& view, const Stroke& stroke, int firstRow, int lastRow,
+              std::uint32_t pixel) {
+    std::uint32_t* rowPixels = view.pixels + firstRow * view.stride;
+    for (int row = firstRow; row <= lastRow; ++row, rowPixels += view.stride) {
+        const RowSpan<double> span = stroke.at<kSlanted>(row + 0.5);
         if (!(span.lo <= span.hi))
             continue;
-        // Pixels whose centres lie in the span, left of the stroke's right edge.
         const int first = std::max(0, ceilWithin(span.lo - 0.5, view.width));
         const int last = std::min({view.width - 1, floorWithin(span.hi - 0.5, view.width),
-                                   ceilWithin(s.x0 + strokeHi - 0.5, view.width) - 1});
-        if (first > last)
-            continue;
-        fillRun(view.pixels + row * view.stride, first, last, pixel);
+                                   ceilWithin(span.openEdge, view.width) - 1});
+        if (first <= last)
+            fillRun(rowPixels, first, last, pixel);
     }
+}
+
+// The same two rows at a time, for a slanted line that lies a pixel more than
+// the pen's half width from the picture's left and right edges: its spans do
+// too (but for roundings far below a pixel), so only the open edge needs
+// holding to the picture. An empty span gives the run 1 to 0.
+void drawRowPairs(const PixelView& view, const Stroke& stroke, int firstRow, int lastRow,
+                  std::uint32_t pixel) {
+    const double width = view.width;
+    for (int row = firstRow; row <= lastRow; row += 2) {
+        const RowSpan<Pair> span = stroke.at<true>(Pair{row + 0.5, row + 1.5});
+        const auto nonEmpty = span.lo <= span.hi;
+        const PairInt first = ceilOf((nonEmpty ? span.lo : 1.5) - 0.5);
+        const PairInt last =
+            lesser(floorOf((nonEmpty ? span.hi : 0.5) - 0.5),
+                   ceilOf(lesser(greater(span.openEdge, Pair{} - 1.0), Pair{} + width)) - 1);
+        std::uint32_t* const rowPixels = view.pixels + row * view.stride;
+        assert(first[0] > last[0] || (first[0] >= 0 && last[0] < view.width));
+        if (first[0] <= last[0])
+            fillRun(rowPixels, first[0], last[0], pixel);
+        assert(first[1] > last[1] || (first[1] >= 0 && last[1] < view.width));
+        if (row < lastRow && first[1] <= last[1])
+            fillRun(rowPixels + view.stride, first[1], last[1], pixel);
+    }
+}
+
+void drawWideLine(const PixelView& view, PixelLine s, int penWidth, std::uint32_t pixel,
+                  RowBand band) {
+    const double margin = penReach(penWidth);
+    // Cut far-away ends off first; what is cut lies wholly outside the picture.
+    const Box reach{-margin, -margin, view.width + margin, view.height + margin};
+    if (!inBox(s, reach) && !clip(s, reach))
+        return;
+    const double dx = s.x1 - s.x0;
+    const double dy = s.y1 - s.y0;
+    const double squared = dx * dx + dy * dy; // cut short above: no overflow
+    if (!(squared >= 0.0)) // never: leaves out the library's call that would set errno
+        __builtin_unreachable();
+    const double length = std::sqrt(squared);
+    const Stroke stroke(s, length, penWidth);
+    const int firstRow = std::max(band.first, stroke.firstRow(view.height));
+    const int lastRow = std::min(band.end - 1, stroke.lastRow(view.height));
+    const bool amidColumns = std::min(s.x0, s.x1) - margin >= 0.0 &&
+                             std::max(s.x0, s.x1) + margin <= view.width;
+    if (stroke.slanted() && amidColumns)
+        drawRowPairs(view, stroke, firstRow, lastRow, pixel);
+    else if (stroke.slanted())
+        drawRows<true>(view, stroke, firstRow, lastRow, pixel);
+    else
+        drawRows<false>(view, stroke, firstRow, lastRow, pixel);
 }
 
 } // namespace
@@ -138,10 +292,12 @@ void drawWideLines(const PixelView& view, const PixelMapping& mapping,
     assert(penWidth > 1);
     assert(0 <= band.first && band.first < band.end && band.end <= view.height);
     const double reach = penReach(penWidth);
+    const bool wholePicture = band.first == 0 && band.end == view.height;
+    PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
         const PixelLine pixels = mapping(line);
-        if (mayReach(pixels, band, reach))
-            drawWideLine(view, pixels, penWidth, toPixel(line.colour), band);
+        if (wholePicture || mayReach(pixels, band, reach))
+            drawWideLine(view, pixels, penWidth, pixelOf(line.colour), band);
     }
 }
 

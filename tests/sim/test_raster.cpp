@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <utility>
 #include <vector>
 
 using namespace vorlane::sim;
@@ -198,6 +200,46 @@ private slots:
                      qPrintable(QStringLiteral("%1 covers %2").arg(k).arg(covered)));
             QCOMPARE(runs, 1);
         }
+    }
+
+    // Slanted wide lines amid the picture are worked out two rows at a time,
+    // those near its left or right edge row by row: the same line moved by
+    // whole pixels covers the same pixels moved alike, whatever the number
+    // of its rows.
+    void wideLinesAreTheSameAmidThePictureAndAtItsEdges_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<float>("dx");
+        QTest::addColumn<float>("dy");
+        QTest::addColumn<float>("edgeX"); // where the line starts near an edge
+        for (int width = 2; width <= 5; ++width)
+            for (const auto& [dx, dy] : {std::pair{3.5f, 1.25f}, {1.25f, 6.5f}, {-2.75f, 5.0f},
+                                        {6.0f, -0.375f}, {0.5f, 0.625f}})
+                for (const float edgeX : {0.75f, 3.25f, 60.5f})
+                    QTest::addRow("w%d %g,%g at %g", width, double(dx), double(dy),
+                                  double(edgeX))
+                        << width << dx << dy << edgeX;
+    }
+    void wideLinesAreTheSameAmidThePictureAndAtItsEdges() {
+        QFETCH(int, width);
+        QFETCH(float, dx);
+        QFETCH(float, dy);
+        QFETCH(float, edgeX);
+        constexpr int kShift = 28; // from the edge to amid the picture
+        const auto draw = [&](float x) {
+            auto c = std::make_unique<BufferCanvas>(64, 40);
+            usePixels(*c);
+            c->setDrawWidth(static_cast<std::int16_t>(width));
+            c->line(x, 17.3f, x + dx, 17.3f + dy);
+            return c;
+        };
+        const auto edge = draw(edgeX);
+        const auto amid = draw(edgeX < 32.0f ? edgeX + kShift : edgeX - kShift);
+        const int shift = edgeX < 32.0f ? kShift : -kShift;
+        for (int y = 0; y < 40; ++y)
+            for (int x = std::max(0, -shift); x < std::min(64, 64 - shift); ++x)
+                QVERIFY2(edge->pixel(x, y) == amid->pixel(x + shift, y),
+                         qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        QVERIFY(countPixels(*amid, kRed) > 0);
     }
 
     void wideDiagonalLinesHaveNoGaps() {
