@@ -4,6 +4,10 @@
 #include <cassert>
 #include <cstdlib>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace vorlane::sim {
 
 namespace {
@@ -89,49 +93,64 @@ void walk(Path path, std::uint32_t* p, std::uint32_t pixel, const BandPixels& ba
     }
 }
 
-// The pixels that a line's ends lie in: columns x, xEnd and rows y, yEnd.
+// The pixels that a line's ends lie in: columns x, xEnd and rows y, yEnd; x
+// is kNoPixel where nothing of the line lies in the picture. Small enough to
+// be returned in registers.
 struct EndPixels {
     int x, y, xEnd, yEnd;
 };
+constexpr int kNoPixel = -1;
 
-// Those of a line whose ends lie inside the picture; false for any other.
-// Plain version:
-//     if (!(s.x0 >= 0.0 && s.x0 < width && s.y0 >= 0.0 && s.y0 < height &&
-//           s.x1 >= 0.0 && s.x1 < width && s.y1 >= 0.0 && s.y1 < height))
-//         return false;
-//     ends = {int(s.x0), int(s.y0), int(s.x1), int(s.y1)};
-// with an end's x and y in the lanes of a Pair, tested and truncated at once.
-bool endsInside(const PixelView& view, const PixelLine& s, EndPixels& ends) {
-    const Pair start = {s.x0, s.y0}, end = {s.x1, s.y1};
-    const Pair size = {static_cast<double>(view.width), static_cast<double>(view.height)};
-    const PairMask in = (start >= 0.0) & (start < size) & (end >= 0.0) & (end < size);
-    if (!(in[0] & in[1]))
-        return false;
-    const PairInt first = __builtin_convertvector(start, PairInt);
-    const PairInt last = __builtin_convertvector(end, PairInt);
-    ends = {first[0], first[1], last[0], last[1]};
-    return true;
-}
-
-// Those of a line that does not lie inside the picture, once it is cut to it;
-// false when nothing of it is left. Out of line, so that the common case
-// keeps its values in registers.
-[[gnu::noinline]] bool cutEnds(const PixelView& view, PixelLine s, EndPixels& ends) {
+// Those of a line that does not lie inside the picture, once it is cut to it.
+// Out of line, and from the line as given, so that the common case need not
+// keep its values in memory for it.
+[[gnu::noinline]] EndPixels cutEnds(const PixelView& view, const PixelMapping& mapping,
+                                    const ColouredLine& line) {
+    PixelLine s = mapping(line);
     if (!clip(s, {0.0, 0.0, static_cast<double>(view.width), static_cast<double>(view.height)}))
-        return false;
+        return {kNoPixel, 0, 0, 0};
     // A point on the far edge belongs to the last pixel.
     const auto column = [&](double v) { return std::min(static_cast<int>(v), view.width - 1); };
     const auto row = [&](double v) { return std::min(static_cast<int>(v), view.height - 1); };
-    ends = {column(s.x0), row(s.y0), column(s.x1), row(s.y1)};
-    return true;
+    return {column(s.x0), row(s.y0), column(s.x1), row(s.y1)};
+}
+
+// Whether the points start and end lie in [0, size) in both lanes, x and y.
+// Plain version:
+//     const PairMask in = (start >= 0.0) & (start < size) & (end >= 0.0) & (end < size);
+//     return in[0] && in[1];
+// with SSE2's comparisons, whose masks GCC would take apart lane by lane.
+bool bothInside(Pair start, Pair end, Pair size) {
+#ifdef __SSE2__
+    const __m128d zero = _mm_setzero_pd();
+    const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(start, zero), _mm_cmplt_pd(start, size)),
+                                  _mm_and_pd(_mm_cmpge_pd(end, zero), _mm_cmplt_pd(end, size)));
+    return _mm_movemask_pd(in) == 3; // both sign bits at once
+#else
+    const PairMask in = (start >= 0.0) & (start < size) & (end >= 0.0) & (end < size);
+    return in[0] && in[1];
+#endif
+}
+
+// Those of the line s, mapped from `line`. Where both ends lie inside the
+// picture, plain version {int(s.x0), int(s.y0), int(s.x1), int(s.y1)}, with an
+// end's x and y truncated at once in the lanes of a Pair.
+EndPixels endPixels(const PixelView& view, const PixelMapping& mapping, const ColouredLine& line,
+                    const PixelLine& s) {
+    const Pair start = {s.x0, s.y0}, end = {s.x1, s.y1};
+    const Pair size = {static_cast<double>(view.width), static_cast<double>(view.height)};
+    if (!bothInside(start, end, size)) [[unlikely]]
+        return cutEnds(view, mapping, line);
+    const PairInt first = __builtin_convertvector(start, PairInt);
+    const PairInt last = __builtin_convertvector(end, PairInt);
+    return {first[0], first[1], last[0], last[1]};
 }
 
 // kWholePicture: the band holds every row, so every line lies in it.
 template <bool kWholePicture>
-void drawThinLine(const PixelView& view, const PixelLine& s, std::uint32_t pixel, RowBand band,
+void drawThinLine(const PixelView& view, const EndPixels& e, std::uint32_t pixel, RowBand band,
                   const BandPixels& bandPixels) {
-    EndPixels e;
-    if (!endsInside(view, s, e) && !cutEnds(view, s, e))
+    if (e.x == kNoPixel)
         return;
     const Path path(view, e.x, e.y, e.xEnd, e.yEnd);
     std::uint32_t* const start = view.pixels + e.y * view.stride + e.x;
@@ -146,15 +165,18 @@ void drawThinLine(const PixelView& view, const PixelLine& s, std::uint32_t pixel
         walk<true>(path, start, pixel, bandPixels);
 }
 
+// The view and the mapping by value: held in registers, as a pixel stored
+// could change them for all the compiler knows were they in memory.
 template <bool kWholePicture>
-void drawInBand(const PixelView& view, const PixelMapping& mapping,
+void drawInBand(const PixelView view, const PixelMapping mapping,
                 std::span<const ColouredLine> lines, RowBand band) {
     const BandPixels bandPixels(view, band);
     PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
         const PixelLine pixels = mapping(line);
         if (kWholePicture || mayReach(pixels, band, penReach(1)))
-            drawThinLine<kWholePicture>(view, pixels, pixelOf(line.colour), band, bandPixels);
+            drawThinLine<kWholePicture>(view, endPixels(view, mapping, line, pixels),
+                                        pixelOf(line.colour), band, bandPixels);
     }
 }
 
