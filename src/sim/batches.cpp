@@ -144,6 +144,9 @@ private:
     // The threads that run, set before they draw: the rows fall into as many
     // bands, one a thread.
     int bands_ = 1;
+    // Turns of a spin at the barrier, none where the threads outnumber the
+    // processors: there a spinning thread would hold up the one it waits for.
+    int spins_ = 0;
 
     Batch batches_[2];
     // Written by the calling thread alone.
@@ -177,6 +180,7 @@ void BatchDrawing::run() {
             }
         }
         bands_ = static_cast<int>(helpers.size()) + 1;
+        spins_ = bands_ <= everyProcessor() ? kSpins : 0;
         loop(0, sync);
     }
     if (thrown_)
@@ -210,7 +214,7 @@ void BatchDrawing::loop(int thread, Sync& sync) noexcept {
 void BatchDrawing::wait(Sync& sync) noexcept {
     const unsigned round = rounds_.load(std::memory_order_relaxed);
     Sync::arrival_token token = sync.arrive();
-    for (int spin = 0; spin < kSpins && rounds_.load(std::memory_order_relaxed) == round; ++spin)
+    for (int spin = 0; spin < spins_ && rounds_.load(std::memory_order_relaxed) == round; ++spin)
         pauseASpin();
     sync.wait(std::move(token));
 }
