@@ -104,7 +104,8 @@ public:
           segmentRules_(segmentRules), total_(lines), settings_(settings),
           threads_(std::max(1, settings.threads)),
           // One thread takes a batch whole: parts would only cost.
-          parts_(threads_ == 1 ? 1 : kPartsPerThread * threads_) {
+          parts_(threads_ == 1 ? 1 : kPartsPerThread * threads_),
+          spins_(threads_ <= everyProcessor() ? kSpins : 0) {
         for (Batch& batch : batches_) {
             batch.failures.resize(static_cast<std::size_t>(parts_));
             batch.clear();
@@ -141,12 +142,12 @@ private:
     // batch fall into parts.
     const int threads_;
     const int parts_;
+    // Turns of a spin at the barrier, none where the threads outnumber the
+    // processors: there a spinning thread would hold up the one it waits for.
+    const int spins_;
     // The threads that run, set before they draw: the rows fall into as many
     // bands, one a thread.
     int bands_ = 1;
-    // Turns of a spin at the barrier, none where the threads outnumber the
-    // processors: there a spinning thread would hold up the one it waits for.
-    int spins_ = 0;
 
     Batch batches_[2];
     // Written by the calling thread alone.
@@ -180,7 +181,6 @@ void BatchDrawing::run() {
             }
         }
         bands_ = static_cast<int>(helpers.size()) + 1;
-        spins_ = bands_ <= everyProcessor() ? kSpins : 0;
         loop(0, sync);
     }
     if (thrown_)
