@@ -88,29 +88,37 @@ template <typename V> V lesser(V a, V b) {
 template <typename V> V greater(V a, V b) {
     return a < b ? b : a;
 }
+#ifdef __SSE2__
+// The same as one instruction each: minpd and maxpd give their second
+// operand where the first is not less (or greater), as the above do.
+Pair lesser(Pair a, Pair b) {
+    return _mm_min_pd(b, a);
+}
+Pair greater(Pair a, Pair b) {
+    return _mm_max_pd(b, a);
+}
+#endif
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // v where the condition holds, a NaN elsewhere, which lesser() and greater()
-// then pass over. Plain version, for two rows: lane by lane, c ? v : NaN.
+// then pass over. Plain version, for two rows: lane by lane, c ? v : NaN;
+// here v's bits or'ed with those of the lanes where c fails, all ones there:
+// a NaN.
 double onlyWhere(bool c, double v) {
     return c ? v : kNaN;
 }
 Pair onlyWhere(PairMask c, Pair v) {
-    return (Pair)(((PairMask)v & c) | ((PairMask)(Pair{} + kNaN) & ~c));
+    return (Pair)((PairMask)v | ~c);
 }
-double magnitude(double v) {
-    return std::fabs(v);
-}
-Pair magnitude(Pair v) { // the sign bits cleared
-    return (Pair)((PairMask)v & ~(PairMask)(Pair{} - 0.0));
-}
+// The square root, and a NaN for a negative v, without the library's call
+// that would set errno.
 double root(double v) {
-    return std::sqrt(v);
+    return v >= 0.0 ? std::sqrt(v) : kNaN;
 }
 Pair root(Pair v) {
 #ifdef __SSE2__
     return _mm_sqrt_pd(v);
 #else
-    return Pair{std::sqrt(v[0]), std::sqrt(v[1])};
+    return Pair{root(v[0]), root(v[1])};
 #endif
 }
 
@@ -124,6 +132,18 @@ PairInt ceilOf(Pair v) {
     return i - __builtin_convertvector(__builtin_convertvector(i, Pair) < v, PairInt);
 }
 
+// What every line of a drawing shares: the pen's half width r and r * r
+// (exact), how far beyond a line's ends it may colour a pixel, and the box
+// within that reach of the picture.
+struct Pen {
+    explicit Pen(int penWidth, const PixelView& view)
+        : r(penWidth / 2.0), rSquared(r * r), reach(penReach(penWidth)),
+          box{-reach, -reach, view.width + reach, view.height + reach} {}
+
+    double r, rSquared, reach;
+    Box box;
+};
+
 // A row's span, its x interval [lo, hi] (empty when lo > hi), and the
 // stroke's open right edge less half a pixel, for one row or two.
 template <typename V> struct RowSpan {
@@ -136,16 +156,21 @@ template <typename V> struct RowSpan {
 // the stroke. Each row is one run of pixels, since that shape is convex.
 class Stroke {
 public:
-    Stroke(const PixelLine& s, double length, int penWidth)
-        : s_(s), r_(penWidth / 2.0), rSquared_(r_ * r_), dy_(s.y1 - s.y0), length_(length),
+    Stroke(const PixelLine& s, double length, const Pen& pen)
+        : s_(s), r_(pen.r), rSquared_(pen.rSquared), dy_(s.y1 - s.y0), length_(length),
           lengthSquared_(length * length) {
         const double dx = s.x1 - s.x0;
         notVertical_ = std::fabs(dx) > kParallel * length;
         notHorizontal_ = std::fabs(dy_) > kParallel * length;
-        alongPerY_ = notVertical_ ? -dy_ / dx : 0.0;
-        alongEnd_ = notVertical_ ? lengthSquared_ / dx : 0.0;
-        acrossPerY_ = notHorizontal_ ? dx / dy_ : 0.0;
-        acrossHalf_ = notHorizontal_ ? std::fabs(r_ * length / dy_) : 0.0;
+        // Four quotients in two divisions of two lanes, each lane rounding as
+        // one division does: -dy / dx, length^2 / dx, dx / dy, r * length / dy.
+        // A lane that divides by 0 is not used.
+        const Pair alongs = Pair{-dy_, lengthSquared_} / dx;
+        const Pair acrosses = Pair{dx, r_ * length} / dy_;
+        alongPerY_ = notVertical_ ? alongs[0] : 0.0;
+        alongEnd_ = notVertical_ ? alongs[1] : 0.0;
+        acrossPerY_ = notHorizontal_ ? acrosses[0] : 0.0;
+        acrossHalf_ = notHorizontal_ ? std::fabs(acrosses[1]) : 0.0;
     }
 
     // Whether both of the stroke's edges cross every row: the line has a
@@ -174,11 +199,13 @@ public:
             lo = lesser(lo, onlyWhere(nonEmpty, a));
             hi = greater(hi, onlyWhere(nonEmpty, b));
         };
-        // The round ends, where the row's centre lies within r of theirs
-        // (off * off <= r * r then, and the root is real).
+        // The round ends, where the row's centre lies within r of theirs.
+        // Elsewhere the root is a NaN: r * r is exact, and where |off| > r,
+        // off exceeds r by an ulp at least, so that off * off exceeds r * r
+        // by more than an ulp of it and rounds above it.
         for (const auto& [cx, cy] : {std::pair{s_.x0, s_.y0}, std::pair{s_.x1, s_.y1}}) {
             const V off = yc - cy;
-            const V half = root(onlyWhere(magnitude(off) <= r_, rSquared_ - off * off));
+            const V half = root(rSquared_ - off * off);
             lo = lesser(lo, cx - half);
             hi = greater(hi, cx + half);
         }
@@ -238,17 +265,17 @@ void drawRows(const PixelView& view, const Stroke& stroke, int firstRow, int las
 // The same two rows at a time, for a slanted line that lies a pixel more than
 // the pen's half width from the picture's left and right edges: its spans do
 // too (but for roundings far below a pixel), so only the open edge needs
-// holding to the picture. An empty span gives the run 1 to 0.
+// holding to the picture. An empty span (lo = +inf, hi = -inf) is held to
+// [width + 1, -1] instead, which gives no run either and changes no other.
 void drawRowPairs(const PixelView& view, const Stroke& stroke, int firstRow, int lastRow,
                   std::uint32_t pixel) {
-    const double width = view.width;
+    const Pair width = Pair{} + view.width;
+    const Pair none = Pair{} - 1.0;
     for (int row = firstRow; row <= lastRow; row += 2) {
         const RowSpan<Pair> span = stroke.at<true>(Pair{row + 0.5, row + 1.5});
-        const auto nonEmpty = span.lo <= span.hi;
-        const PairInt first = ceilOf((nonEmpty ? span.lo : 1.5) - 0.5);
-        const PairInt last =
-            lesser(floorOf((nonEmpty ? span.hi : 0.5) - 0.5),
-                   ceilOf(lesser(greater(span.openEdge, Pair{} - 1.0), Pair{} + width)) - 1);
+        const PairInt first = ceilOf(lesser(span.lo, width + 1.0) - 0.5);
+        const PairInt last = lesser(floorOf(greater(span.hi, none) - 0.5),
+                                    ceilOf(lesser(greater(span.openEdge, none), width)) - 1);
         std::uint32_t* const rowPixels = view.pixels + row * view.stride;
         assert(first[0] > last[0] || (first[0] >= 0 && last[0] < view.width));
         if (first[0] <= last[0])
@@ -259,12 +286,10 @@ void drawRowPairs(const PixelView& view, const Stroke& stroke, int firstRow, int
     }
 }
 
-void drawWideLine(const PixelView& view, PixelLine s, int penWidth, std::uint32_t pixel,
+void drawWideLine(const PixelView& view, PixelLine s, const Pen& pen, std::uint32_t pixel,
                   RowBand band) {
-    const double margin = penReach(penWidth);
     // Cut far-away ends off first; what is cut lies wholly outside the picture.
-    const Box reach{-margin, -margin, view.width + margin, view.height + margin};
-    if (!inBox(s, reach) && !clip(s, reach))
+    if (!inBox(s, pen.box) && !clip(s, pen.box))
         return;
     const double dx = s.x1 - s.x0;
     const double dy = s.y1 - s.y0;
@@ -272,11 +297,11 @@ void drawWideLine(const PixelView& view, PixelLine s, int penWidth, std::uint32_
     if (!(squared >= 0.0)) // never: leaves out the library's call that would set errno
         __builtin_unreachable();
     const double length = std::sqrt(squared);
-    const Stroke stroke(s, length, penWidth);
+    const Stroke stroke(s, length, pen);
     const int firstRow = std::max(band.first, stroke.firstRow(view.height));
     const int lastRow = std::min(band.end - 1, stroke.lastRow(view.height));
-    const bool amidColumns = std::min(s.x0, s.x1) - margin >= 0.0 &&
-                             std::max(s.x0, s.x1) + margin <= view.width;
+    const bool amidColumns = std::min(s.x0, s.x1) - pen.reach >= 0.0 &&
+                             std::max(s.x0, s.x1) + pen.reach <= view.width;
     if (stroke.slanted() && amidColumns)
         drawRowPairs(view, stroke, firstRow, lastRow, pixel);
     else if (stroke.slanted())
@@ -291,13 +316,13 @@ void drawWideLines(const PixelView& view, const PixelMapping& mapping,
                    std::span<const ColouredLine> lines, int penWidth, RowBand band) {
     assert(penWidth > 1);
     assert(0 <= band.first && band.first < band.end && band.end <= view.height);
-    const double reach = penReach(penWidth);
+    const Pen pen(penWidth, view);
     const bool wholePicture = band.first == 0 && band.end == view.height;
     PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
         const PixelLine pixels = mapping(line);
-        if (wholePicture || mayReach(pixels, band, reach))
-            drawWideLine(view, pixels, penWidth, pixelOf(line.colour), band);
+        if (wholePicture || mayReach(pixels, band, pen.reach))
+            drawWideLine(view, pixels, pen, pixelOf(line.colour), band);
     }
 }
 
