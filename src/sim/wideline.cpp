@@ -34,17 +34,21 @@ struct Span {
     }
 };
 
-// The floor and the ceiling of v as an int, for v in [-1, INT_MAX]; cheaper
+// The floor and the ceiling of v as an int, for v in the int range; cheaper
 // than the library's calls. Plain versions: static_cast<int>(std::floor(v)),
 // static_cast<int>(std::ceil(v)).
+[[maybe_unused]] bool inIntRange(double v) {
+    return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
+}
+
 int floorOf(double v) {
-    assert(v >= -1.0 && v <= std::numeric_limits<int>::max());
+    assert(inIntRange(v));
     const int i = static_cast<int>(v);
     return i - (i > v);
 }
 
 int ceilOf(double v) {
-    assert(v >= -1.0 && v <= std::numeric_limits<int>::max());
+    assert(inIntRange(v));
     const int i = static_cast<int>(v);
     return i + (i < v);
 }
@@ -63,8 +67,8 @@ int ceilWithin(double v, int limit) {
 //     std::fill(row + first, row + last + 1, pixel);
 // in stores of four pixels that may overlap instead: a run of four to eight
 // (most runs of a wide pen) in two stores, one at each end, and a run shorter
-// than four in three, the surplus ones on its last pixel. A loop over a few
-// pixels would mispredict its end on nearly every run.
+// than four in three single ones, at its ends and its middle. A loop over a
+// few pixels would mispredict its end on nearly every run.
 void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
     assert(first <= last);
     const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
@@ -74,8 +78,9 @@ void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
         for (int x = first + 4; x < last - 3; x += 4)
             std::memcpy(row + x, four, sizeof four);
     } else {
-        for (int i = 0; i < 3; ++i)
-            row[std::min(first + i, last)] = pixel;
+        row[first] = pixel;
+        row[first + (last - first) / 2] = pixel;
+        row[last] = pixel;
     }
 }
 
@@ -88,6 +93,16 @@ template <typename V> V lesser(V a, V b) {
 template <typename V> V greater(V a, V b) {
     return a < b ? b : a;
 }
+// The lanes where c holds as bits 0 and 1 of an int (3 for both). Taken
+// one comparison at a time: GCC 12 turns the & of several into much more.
+int lanesWhere(PairMask c) {
+#ifdef __SSE2__
+    return _mm_movemask_pd((Pair)c); // the lanes' sign bits
+#else
+    return (c[0] ? 1 : 0) | (c[1] ? 2 : 0);
+#endif
+}
+
 #ifdef __SSE2__
 // The same as one instruction each: minpd and maxpd give their second
 // operand where the first is not less (or greater), as the above do.
@@ -99,15 +114,22 @@ Pair greater(Pair a, Pair b) {
 }
 #endif
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-// v where the condition holds, a NaN elsewhere, which lesser() and greater()
-// then pass over. Plain version, for two rows: lane by lane, c ? v : NaN;
-// here v's bits or'ed with those of the lanes where c fails, all ones there:
-// a NaN.
-double onlyWhere(bool c, double v) {
-    return c ? v : kNaN;
+// A and b made NaNs, which lesser() and greater() pass over, where the
+// interval [a, b] is empty. Plain version, for two rows: lane by lane,
+// if (!(a <= b)) a = b = NaN; here their bits or'ed with those of the
+// lanes where the test fails, all ones there: a NaN.
+void emptyToNaN(double& a, double& b) {
+    if (!(a <= b))
+        a = b = kNaN;
 }
-Pair onlyWhere(PairMask c, Pair v) {
-    return (Pair)((PairMask)v | ~c);
+void emptyToNaN(Pair& a, Pair& b) {
+#ifdef __SSE2__
+    const PairMask empty = (PairMask)_mm_cmpnle_pd(a, b);
+#else
+    const PairMask empty = ~(a <= b);
+#endif
+    a = (Pair)((PairMask)a | empty);
+    b = (Pair)((PairMask)b | empty);
 }
 // The square root, and a NaN for a negative v, without the library's call
 // that would set errno.
@@ -138,10 +160,28 @@ PairInt ceilOf(Pair v) {
 struct Pen {
     explicit Pen(int penWidth, const PixelView& view)
         : r(penWidth / 2.0), rSquared(r * r), reach(penReach(penWidth)),
-          box{-reach, -reach, view.width + reach, view.height + reach} {}
+          box{-reach, -reach, view.width + reach, view.height + reach},
+          reaches(Pair{} + reach), widths(Pair{} + view.width), tops(Pair{} + box.top),
+          bottoms(Pair{} + box.bottom) {}
+
+    // Whether the line lies in the box, and its ends the reach or more from
+    // the picture's left and right edges, as most lines of a drawing: in
+    // four comparisons of two lanes. Plain version:
+    //     inBox(s, box) && std::min(s.x0, s.x1) - reach >= 0.0 &&
+    //     std::max(s.x0, s.x1) + reach <= width
+    // (x - reach >= 0 holds where x >= reach does, and a sum's rounding
+    // keeps the order of its terms).
+    bool amid(const PixelLine& s) const {
+        const Pair xs{s.x0, s.x1}, ys{s.y0, s.y1};
+        return (lanesWhere(xs >= reaches) & lanesWhere(xs + reaches <= widths) &
+                lanesWhere(ys >= tops) & lanesWhere(ys <= bottoms)) == 3;
+    }
 
     double r, rSquared, reach;
     Box box;
+
+private:
+    Pair reaches, widths, tops, bottoms; // the same in both lanes
 };
 
 // A row's span, its x interval [lo, hi] (empty when lo > hi), and the
@@ -177,16 +217,16 @@ public:
     // length and is neither level nor upright, as most lines of a drawing.
     bool slanted() const { return length_ > 0.0 && notVertical_ && notHorizontal_; }
 
-    // Rows first to last whose centres lie within r of the line's height.
-    int firstRow(int height) const {
-        return ceilWithin(std::min(s_.y0, s_.y1) - r_ - 0.5, height);
-    }
-    int lastRow(int height) const {
-        const int last = floorWithin(std::max(s_.y0, s_.y1) + r_ - 0.5, height);
+    // Rows first to last whose centres lie within r of the line's height,
+    // for a line within the pen's reach of the picture (Pen::box): some may
+    // lie outside the picture, and the caller holds them to its band.
+    int firstRow() const { return ceilOf(std::min(s_.y0, s_.y1) - r_ - 0.5); }
+    int lastRow() const {
+        const int last = floorOf(std::max(s_.y0, s_.y1) + r_ - 0.5);
         if (notHorizontal_)
             return last;
         // the stroke's lower edge: rows whose centres lie below y0 + r
-        return std::min(last, ceilWithin(s_.y0 + r_ - 0.5, height) - 1);
+        return std::min(last, ceilOf(s_.y0 + r_ - 0.5) - 1);
     }
 
     // The span of the row (or rows) whose centre lies at yc; kSlanted when
@@ -195,9 +235,9 @@ public:
         V lo = V{} + kInfinity, hi = V{} - kInfinity;
         // Adds [a, b] to the span unless it is empty (a NaN counts as empty).
         const auto join = [&](V a, V b) {
-            const auto nonEmpty = a <= b;
-            lo = lesser(lo, onlyWhere(nonEmpty, a));
-            hi = greater(hi, onlyWhere(nonEmpty, b));
+            emptyToNaN(a, b);
+            lo = lesser(lo, a);
+            hi = greater(hi, b);
         };
         // The round ends, where the row's centre lies within r of theirs.
         // Elsewhere the root is a NaN: r * r is exact, and where |off| > r,
@@ -271,8 +311,9 @@ void drawRowPairs(const PixelView& view, const Stroke& stroke, int firstRow, int
                   std::uint32_t pixel) {
     const Pair width = Pair{} + view.width;
     const Pair none = Pair{} - 1.0;
-    for (int row = firstRow; row <= lastRow; row += 2) {
-        const RowSpan<Pair> span = stroke.at<true>(Pair{row + 0.5, row + 1.5});
+    Pair centres = Pair{firstRow + 0.5, firstRow + 1.5}; // exact: halves of ints
+    for (int row = firstRow; row <= lastRow; row += 2, centres += 2.0) {
+        const RowSpan<Pair> span = stroke.at<true>(centres);
         const PairInt first = ceilOf(lesser(span.lo, width + 1.0) - 0.5);
         const PairInt last = lesser(floorOf(greater(span.hi, none) - 0.5),
                                     ceilOf(lesser(greater(span.openEdge, none), width)) - 1);
@@ -288,8 +329,9 @@ void drawRowPairs(const PixelView& view, const Stroke& stroke, int firstRow, int
 
 void drawWideLine(const PixelView& view, PixelLine s, const Pen& pen, std::uint32_t pixel,
                   RowBand band) {
+    const bool amid = pen.amid(s);
     // Cut far-away ends off first; what is cut lies wholly outside the picture.
-    if (!inBox(s, pen.box) && !clip(s, pen.box))
+    if (!amid && !inBox(s, pen.box) && !clip(s, pen.box))
         return;
     const double dx = s.x1 - s.x0;
     const double dy = s.y1 - s.y0;
@@ -298,11 +340,9 @@ void drawWideLine(const PixelView& view, PixelLine s, const Pen& pen, std::uint3
         __builtin_unreachable();
     const double length = std::sqrt(squared);
     const Stroke stroke(s, length, pen);
-    const int firstRow = std::max(band.first, stroke.firstRow(view.height));
-    const int lastRow = std::min(band.end - 1, stroke.lastRow(view.height));
-    const bool amidColumns = std::min(s.x0, s.x1) - pen.reach >= 0.0 &&
-                             std::max(s.x0, s.x1) + pen.reach <= view.width;
-    if (stroke.slanted() && amidColumns)
+    const int firstRow = std::max(band.first, stroke.firstRow());
+    const int lastRow = std::min(band.end - 1, stroke.lastRow());
+    if (stroke.slanted() && (amid || pen.amid(s)))
         drawRowPairs(view, stroke, firstRow, lastRow, pixel);
     else if (stroke.slanted())
         drawRows<true>(view, stroke, firstRow, lastRow, pixel);
