@@ -231,8 +231,8 @@ public:
 
     // The span of the row (or rows) whose centre lies at yc; kSlanted when
     // slanted(), which folds the checks for other lines away.
-    template <bool kSlanted, typename V> RowSpan<V> at(V yc) const {
-        V lo = V{} + kInfinity, hi = V{} - kInfinity;
+    // Joined to [lo, hi], which may be empty.
+    template <bool kSlanted, typename V> RowSpan<V> at(V yc, V lo, V hi) const {
         // Adds [a, b] to the span unless it is empty (a NaN counts as empty).
         const auto join = [&](V a, V b) {
             emptyToNaN(a, b);
@@ -291,7 +291,7 @@ void drawRows(const PixelView& view, const Stroke& stroke, int firstRow, int las
               std::uint32_t pixel) {
     std::uint32_t* rowPixels = view.pixels + firstRow * view.stride;
     for (int row = firstRow; row <= lastRow; ++row, rowPixels += view.stride) {
-        const RowSpan<double> span = stroke.at<kSlanted>(row + 0.5);
+        const RowSpan<double> span = stroke.at<kSlanted>(row + 0.5, kInfinity, -kInfinity);
         if (!(span.lo <= span.hi))
             continue;
         const int first = std::max(0, ceilWithin(span.lo - 0.5, view.width));
@@ -305,25 +305,31 @@ void drawRows(const PixelView& view, const Stroke& stroke, int firstRow, int las
 // The same two rows at a time, for a slanted line that lies a pixel more than
 // the pen's half width from the picture's left and right edges: its spans do
 // too (but for roundings far below a pixel), so only the open edge needs
-// holding to the picture. An empty span (lo = +inf, hi = -inf) is held to
-// [width + 1, -1] instead, which gives no run either and changes no other.
+// holding to the picture. The spans start from [width + 1, -1] instead of
+// the empty [+inf, -inf]: a row that stays empty gets no run either, and no
+// other changes.
 void drawRowPairs(const PixelView& view, const Stroke& stroke, int firstRow, int lastRow,
                   std::uint32_t pixel) {
-    const Pair width = Pair{} + view.width;
+    // Copies: the stores to the pixels might change the view's int width.
+    std::uint32_t* const pixels = view.pixels;
+    const int widthPixels = view.width;
+    const std::ptrdiff_t stride = view.stride;
+    const Pair width = Pair{} + widthPixels;
     const Pair none = Pair{} - 1.0;
     Pair centres = Pair{firstRow + 0.5, firstRow + 1.5}; // exact: halves of ints
-    for (int row = firstRow; row <= lastRow; row += 2, centres += 2.0) {
-        const RowSpan<Pair> span = stroke.at<true>(centres);
-        const PairInt first = ceilOf(lesser(span.lo, width + 1.0) - 0.5);
-        const PairInt last = lesser(floorOf(greater(span.hi, none) - 0.5),
+    std::ptrdiff_t offset = firstRow * stride; // of the row in the pixels
+    for (int row = firstRow; row <= lastRow; row += 2, centres += 2.0, offset += 2 * stride) {
+        const RowSpan<Pair> span = stroke.at<true>(centres, width + 1.0, none);
+        const PairInt first = ceilOf(span.lo - 0.5);
+        const PairInt last = lesser(floorOf(span.hi - 0.5),
                                     ceilOf(lesser(greater(span.openEdge, none), width)) - 1);
-        std::uint32_t* const rowPixels = view.pixels + row * view.stride;
-        assert(first[0] > last[0] || (first[0] >= 0 && last[0] < view.width));
+        std::uint32_t* const rowPixels = pixels + offset;
+        assert(first[0] > last[0] || (first[0] >= 0 && last[0] < widthPixels));
         if (first[0] <= last[0])
             fillRun(rowPixels, first[0], last[0], pixel);
-        assert(first[1] > last[1] || (first[1] >= 0 && last[1] < view.width));
+        assert(first[1] > last[1] || (first[1] >= 0 && last[1] < widthPixels));
         if (row < lastRow && first[1] <= last[1])
-            fillRun(rowPixels + view.stride, first[1], last[1], pixel);
+            fillRun(rowPixels + stride, first[1], last[1], pixel);
     }
 }
 
