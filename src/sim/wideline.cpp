@@ -179,8 +179,6 @@ struct Pen {
 
     double r, rSquared, reach;
     Box box;
-
-private:
     Pair reaches, widths, tops, bottoms; // the same in both lanes
 };
 
@@ -308,13 +306,13 @@ void drawRows(const PixelView& view, const Stroke& stroke, int firstRow, int las
 // holding to the picture. The spans start from [width + 1, -1] instead of
 // the empty [+inf, -inf]: a row that stays empty gets no run either, and no
 // other changes.
-void drawRowPairs(const PixelView& view, const Stroke& stroke, int firstRow, int lastRow,
-                  std::uint32_t pixel) {
+void drawRowPairs(const PixelView& view, const Pen& pen, const Stroke& stroke, int firstRow,
+                  int lastRow, std::uint32_t pixel) {
     // Copies: the stores to the pixels might change the view's int width.
     std::uint32_t* const pixels = view.pixels;
-    const int widthPixels = view.width;
+    [[maybe_unused]] const int widthPixels = view.width;
     const std::ptrdiff_t stride = view.stride;
-    const Pair width = Pair{} + widthPixels;
+    const Pair width = pen.widths;
     const Pair none = Pair{} - 1.0;
     Pair centres = Pair{firstRow + 0.5, firstRow + 1.5}; // exact: halves of ints
     std::ptrdiff_t offset = firstRow * stride; // of the row in the pixels
@@ -349,7 +347,7 @@ void drawWideLine(const PixelView& view, PixelLine s, const Pen& pen, std::uint3
     const int firstRow = std::max(band.first, stroke.firstRow());
     const int lastRow = std::min(band.end - 1, stroke.lastRow());
     if (stroke.slanted() && (amid || pen.amid(s)))
-        drawRowPairs(view, stroke, firstRow, lastRow, pixel);
+        drawRowPairs(view, pen, stroke, firstRow, lastRow, pixel);
     else if (stroke.slanted())
         drawRows<true>(view, stroke, firstRow, lastRow, pixel);
     else
