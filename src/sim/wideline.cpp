@@ -114,7 +114,7 @@ Pair greater(Pair a, Pair b) {
 }
 #endif
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-// A and b made NaNs, which lesser() and greater() pass over, where the
+// Makes a and b NaNs, which lesser() and greater() pass over, where the
 // interval [a, b] is empty. Plain version, for two rows: lane by lane,
 // if (!(a <= b)) a = b = NaN; here their bits or'ed with those of the
 // lanes where the test fails, all ones there: a NaN.
@@ -227,9 +227,9 @@ public:
         return std::min(last, ceilOf(s_.y0 + r_ - 0.5) - 1);
     }
 
-    // The span of the row (or rows) whose centre lies at yc; kSlanted when
-    // slanted(), which folds the checks for other lines away.
-    // Joined to [lo, hi], which may be empty.
+    // The span of the row (or rows) whose centre lies at yc, joined to
+    // [lo, hi], which may be empty; kSlanted when slanted(), which folds the
+    // checks for other lines away.
     template <bool kSlanted, typename V> RowSpan<V> at(V yc, V lo, V hi) const {
         // Adds [a, b] to the span unless it is empty (a NaN counts as empty).
         const auto join = [&](V a, V b) {
@@ -308,7 +308,7 @@ void drawRows(const PixelView& view, const Stroke& stroke, int firstRow, int las
 // other changes.
 void drawRowPairs(const PixelView& view, const Pen& pen, const Stroke& stroke, int firstRow,
                   int lastRow, std::uint32_t pixel) {
-    // Copies: the stores to the pixels might change the view's int width.
+    // Copies: GCC cannot rule out that a store to the pixels changes the view.
     std::uint32_t* const pixels = view.pixels;
     [[maybe_unused]] const int widthPixels = view.width;
     const std::ptrdiff_t stride = view.stride;
@@ -334,7 +334,8 @@ void drawRowPairs(const PixelView& view, const Pen& pen, const Stroke& stroke, i
 void drawWideLine(const PixelView& view, PixelLine s, const Pen& pen, std::uint32_t pixel,
                   RowBand band) {
     const bool amid = pen.amid(s);
-    // Cut far-away ends off first; what is cut lies wholly outside the picture.
+    // Cut far-away ends off first (a line amid the picture has none); what is
+    // cut lies wholly outside the picture.
     if (!amid && !inBox(s, pen.box) && !clip(s, pen.box))
         return;
     const double dx = s.x1 - s.x0;
