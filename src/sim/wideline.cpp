@@ -34,17 +34,21 @@ struct Span {
     }
 };
 
-// The floor and the ceiling of v as an int, for v in [-1, INT_MAX]; cheaper
+// The floor and the ceiling of v as an int, for v in the int range; cheaper
 // than the library's calls. Plain versions: static_cast<int>(std::floor(v)),
 // static_cast<int>(std::ceil(v)).
+[[maybe_unused]] bool inIntRange(double v) {
+    return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
+}
+
 int floorOf(double v) {
-    assert(v >= -1.0 && v <= std::numeric_limits<int>::max());
+    assert(inIntRange(v));
     const int i = static_cast<int>(v);
     return i - (i > v);
 }
 
 int ceilOf(double v) {
-    assert(v >= -1.0 && v <= std::numeric_limits<int>::max());
+    assert(inIntRange(v));
     const int i = static_cast<int>(v);
     return i + (i < v);
 }
@@ -63,8 +67,8 @@ int ceilWithin(double v, int limit) {
 //     std::fill(row + first, row + last + 1, pixel);
 // in stores of four pixels that may overlap instead: a run of four to eight
 // (most runs of a wide pen) in two stores, one at each end, and a run shorter
-// than four in three, the surplus ones on its last pixel. A loop over a few
-// pixels would mispredict its end on nearly every run.
+// than four in three single ones, at its ends and its middle. A loop over a
+// few pixels would mispredict its end on nearly every run.
 void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
     assert(first <= last);
     const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
@@ -74,8 +78,9 @@ void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
         for (int x = first + 4; x < last - 3; x += 4)
             std::memcpy(row + x, four, sizeof four);
     } else {
-        for (int i = 0; i < 3; ++i)
-            row[std::min(first + i, last)] = pixel;
+        row[first] = pixel;
+        row[first + (last - first) / 2] = pixel;
+        row[last] = pixel;
     }
 }
 
@@ -88,29 +93,54 @@ template <typename V> V lesser(V a, V b) {
 template <typename V> V greater(V a, V b) {
     return a < b ? b : a;
 }
+// The lanes where c holds as bits 0 and 1 of an int (3 for both). Taken
+// one comparison at a time: GCC 12 turns the & of several into much more.
+int lanesWhere(PairMask c) {
+#ifdef __SSE2__
+    return _mm_movemask_pd((Pair)c); // the lanes' sign bits
+#else
+    return (c[0] ? 1 : 0) | (c[1] ? 2 : 0);
+#endif
+}
+
+#ifdef __SSE2__
+// The same as one instruction each: minpd and maxpd give their second
+// operand where the first is not less (or greater), as the above do.
+Pair lesser(Pair a, Pair b) {
+    return _mm_min_pd(b, a);
+}
+Pair greater(Pair a, Pair b) {
+    return _mm_max_pd(b, a);
+}
+#endif
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-// v where the condition holds, a NaN elsewhere, which lesser() and greater()
-// then pass over. Plain version, for two rows: lane by lane, c ? v : NaN.
-double onlyWhere(bool c, double v) {
-    return c ? v : kNaN;
+// Makes a and b NaNs, which lesser() and greater() pass over, where the
+// interval [a, b] is empty. Plain version, for two rows: lane by lane,
+// if (!(a <= b)) a = b = NaN; here their bits or'ed with those of the
+// lanes where the test fails, all ones there: a NaN.
+void emptyToNaN(double& a, double& b) {
+    if (!(a <= b))
+        a = b = kNaN;
 }
-Pair onlyWhere(PairMask c, Pair v) {
-    return (Pair)(((PairMask)v & c) | ((PairMask)(Pair{} + kNaN) & ~c));
+void emptyToNaN(Pair& a, Pair& b) {
+#ifdef __SSE2__
+    const PairMask empty = (PairMask)_mm_cmpnle_pd(a, b);
+#else
+    const PairMask empty = ~(a <= b);
+#endif
+    a = (Pair)((PairMask)a | empty);
+    b = (Pair)((PairMask)b | empty);
 }
-double magnitude(double v) {
-    return std::fabs(v);
-}
-Pair magnitude(Pair v) { // the sign bits cleared
-    return (Pair)((PairMask)v & ~(PairMask)(Pair{} - 0.0));
-}
+// The square root, and a NaN for a negative v, without the library's call
+// that would set errno.
 double root(double v) {
-    return std::sqrt(v);
+    return v >= 0.0 ? std::sqrt(v) : kNaN;
 }
 Pair root(Pair v) {
 #ifdef __SSE2__
     return _mm_sqrt_pd(v);
 #else
-    return Pair{std::sqrt(v[0]), std::sqrt(v[1])};
+    return Pair{root(v[0]), root(v[1])};
 #endif
 }
 
@@ -124,6 +154,34 @@ PairInt ceilOf(Pair v) {
     return i - __builtin_convertvector(__builtin_convertvector(i, Pair) < v, PairInt);
 }
 
+// What every line of a drawing shares: the pen's half width r and r * r
+// (exact), how far beyond a line's ends it may colour a pixel, and the box
+// within that reach of the picture.
+struct Pen {
+    explicit Pen(int penWidth, const PixelView& view)
+        : r(penWidth / 2.0), rSquared(r * r), reach(penReach(penWidth)),
+          box{-reach, -reach, view.width + reach, view.height + reach},
+          reaches(Pair{} + reach), widths(Pair{} + view.width), tops(Pair{} + box.top),
+          bottoms(Pair{} + box.bottom) {}
+
+    // Whether the line lies in the box, and its ends the reach or more from
+    // the picture's left and right edges, as most lines of a drawing: in
+    // four comparisons of two lanes. Plain version:
+    //     inBox(s, box) && std::min(s.x0, s.x1) - reach >= 0.0 &&
+    //     std::max(s.x0, s.x1) + reach <= width
+    // (x - reach >= 0 holds where x >= reach does, and a sum's rounding
+    // keeps the order of its terms).
+    bool amid(const PixelLine& s) const {
+        const Pair xs{s.x0, s.x1}, ys{s.y0, s.y1};
+        return (lanesWhere(xs >= reaches) & lanesWhere(xs + reaches <= widths) &
+                lanesWhere(ys >= tops) & lanesWhere(ys <= bottoms)) == 3;
+    }
+
+    double r, rSquared, reach;
+    Box box;
+    Pair reaches, widths, tops, bottoms; // the same in both lanes
+};
+
 // A row's span, its x interval [lo, hi] (empty when lo > hi), and the
 // stroke's open right edge less half a pixel, for one row or two.
 template <typename V> struct RowSpan {
@@ -136,49 +194,56 @@ template <typename V> struct RowSpan {
 // the stroke. Each row is one run of pixels, since that shape is convex.
 class Stroke {
 public:
-    Stroke(const PixelLine& s, double length, int penWidth)
-        : s_(s), r_(penWidth / 2.0), rSquared_(r_ * r_), dy_(s.y1 - s.y0), length_(length),
+    Stroke(const PixelLine& s, double length, const Pen& pen)
+        : s_(s), r_(pen.r), rSquared_(pen.rSquared), dy_(s.y1 - s.y0), length_(length),
           lengthSquared_(length * length) {
         const double dx = s.x1 - s.x0;
         notVertical_ = std::fabs(dx) > kParallel * length;
         notHorizontal_ = std::fabs(dy_) > kParallel * length;
-        alongPerY_ = notVertical_ ? -dy_ / dx : 0.0;
-        alongEnd_ = notVertical_ ? lengthSquared_ / dx : 0.0;
-        acrossPerY_ = notHorizontal_ ? dx / dy_ : 0.0;
-        acrossHalf_ = notHorizontal_ ? std::fabs(r_ * length / dy_) : 0.0;
+        // Four quotients in two divisions of two lanes, each lane rounding as
+        // one division does: -dy / dx, length^2 / dx, dx / dy, r * length / dy.
+        // A lane that divides by 0 is not used.
+        const Pair alongs = Pair{-dy_, lengthSquared_} / dx;
+        const Pair acrosses = Pair{dx, r_ * length} / dy_;
+        alongPerY_ = notVertical_ ? alongs[0] : 0.0;
+        alongEnd_ = notVertical_ ? alongs[1] : 0.0;
+        acrossPerY_ = notHorizontal_ ? acrosses[0] : 0.0;
+        acrossHalf_ = notHorizontal_ ? std::fabs(acrosses[1]) : 0.0;
     }
 
     // Whether both of the stroke's edges cross every row: the line has a
     // length and is neither level nor upright, as most lines of a drawing.
     bool slanted() const { return length_ > 0.0 && notVertical_ && notHorizontal_; }
 
-    // Rows first to last whose centres lie within r of the line's height.
-    int firstRow(int height) const {
-        return ceilWithin(std::min(s_.y0, s_.y1) - r_ - 0.5, height);
-    }
-    int lastRow(int height) const {
-        const int last = floorWithin(std::max(s_.y0, s_.y1) + r_ - 0.5, height);
+    // Rows first to last whose centres lie within r of the line's height,
+    // for a line within the pen's reach of the picture (Pen::box): some may
+    // lie outside the picture, and the caller holds them to its band.
+    int firstRow() const { return ceilOf(std::min(s_.y0, s_.y1) - r_ - 0.5); }
+    int lastRow() const {
+        const int last = floorOf(std::max(s_.y0, s_.y1) + r_ - 0.5);
         if (notHorizontal_)
             return last;
         // the stroke's lower edge: rows whose centres lie below y0 + r
-        return std::min(last, ceilWithin(s_.y0 + r_ - 0.5, height) - 1);
+        return std::min(last, ceilOf(s_.y0 + r_ - 0.5) - 1);
     }
 
-    // The span of the row (or rows) whose centre lies at yc; kSlanted when
-    // slanted(), which folds the checks for other lines away.
-    template <bool kSlanted, typename V> RowSpan<V> at(V yc) const {
-        V lo = V{} + kInfinity, hi = V{} - kInfinity;
+    // The span of the row (or rows) whose centre lies at yc, joined to
+    // [lo, hi], which may be empty; kSlanted when slanted(), which folds the
+    // checks for other lines away.
+    template <bool kSlanted, typename V> RowSpan<V> at(V yc, V lo, V hi) const {
         // Adds [a, b] to the span unless it is empty (a NaN counts as empty).
         const auto join = [&](V a, V b) {
-            const auto nonEmpty = a <= b;
-            lo = lesser(lo, onlyWhere(nonEmpty, a));
-            hi = greater(hi, onlyWhere(nonEmpty, b));
+            emptyToNaN(a, b);
+            lo = lesser(lo, a);
+            hi = greater(hi, b);
         };
-        // The round ends, where the row's centre lies within r of theirs
-        // (off * off <= r * r then, and the root is real).
+        // The round ends, where the row's centre lies within r of theirs.
+        // Elsewhere the root is a NaN: r * r is exact, and where |off| > r,
+        // off exceeds r by an ulp at least, so that off * off exceeds r * r
+        // by more than an ulp of it and rounds above it.
         for (const auto& [cx, cy] : {std::pair{s_.x0, s_.y0}, std::pair{s_.x1, s_.y1}}) {
             const V off = yc - cy;
-            const V half = root(onlyWhere(magnitude(off) <= r_, rSquared_ - off * off));
+            const V half = root(rSquared_ - off * off);
             lo = lesser(lo, cx - half);
             hi = greater(hi, cx + half);
         }
@@ -224,7 +289,7 @@ void drawRows(const PixelView& view, const Stroke& stroke, int firstRow, int las
               std::uint32_t pixel) {
     std::uint32_t* rowPixels = view.pixels + firstRow * view.stride;
     for (int row = firstRow; row <= lastRow; ++row, rowPixels += view.stride) {
-        const RowSpan<double> span = stroke.at<kSlanted>(row + 0.5);
+        const RowSpan<double> span = stroke.at<kSlanted>(row + 0.5, kInfinity, -kInfinity);
         if (!(span.lo <= span.hi))
             continue;
         const int first = std::max(0, ceilWithin(span.lo - 0.5, view.width));
@@ -238,33 +303,40 @@ void drawRows(const PixelView& view, const Stroke& stroke, int firstRow, int las
 // The same two rows at a time, for a slanted line that lies a pixel more than
 // the pen's half width from the picture's left and right edges: its spans do
 // too (but for roundings far below a pixel), so only the open edge needs
-// holding to the picture. An empty span gives the run 1 to 0.
-void drawRowPairs(const PixelView& view, const Stroke& stroke, int firstRow, int lastRow,
-                  std::uint32_t pixel) {
-    const double width = view.width;
-    for (int row = firstRow; row <= lastRow; row += 2) {
-        const RowSpan<Pair> span = stroke.at<true>(Pair{row + 0.5, row + 1.5});
-        const auto nonEmpty = span.lo <= span.hi;
-        const PairInt first = ceilOf((nonEmpty ? span.lo : 1.5) - 0.5);
-        const PairInt last =
-            lesser(floorOf((nonEmpty ? span.hi : 0.5) - 0.5),
-                   ceilOf(lesser(greater(span.openEdge, Pair{} - 1.0), Pair{} + width)) - 1);
-        std::uint32_t* const rowPixels = view.pixels + row * view.stride;
-        assert(first[0] > last[0] || (first[0] >= 0 && last[0] < view.width));
+// holding to the picture. The spans start from [width + 1, -1] instead of
+// the empty [+inf, -inf]: a row that stays empty gets no run either, and no
+// other changes.
+void drawRowPairs(const PixelView& view, const Pen& pen, const Stroke& stroke, int firstRow,
+                  int lastRow, std::uint32_t pixel) {
+    // Copies: GCC cannot rule out that a store to the pixels changes the view.
+    std::uint32_t* const pixels = view.pixels;
+    [[maybe_unused]] const int widthPixels = view.width;
+    const std::ptrdiff_t stride = view.stride;
+    const Pair width = pen.widths;
+    const Pair none = Pair{} - 1.0;
+    Pair centres = Pair{firstRow + 0.5, firstRow + 1.5}; // exact: halves of ints
+    std::ptrdiff_t offset = firstRow * stride; // of the row in the pixels
+    for (int row = firstRow; row <= lastRow; row += 2, centres += 2.0, offset += 2 * stride) {
+        const RowSpan<Pair> span = stroke.at<true>(centres, width + 1.0, none);
+        const PairInt first = ceilOf(span.lo - 0.5);
+        const PairInt last = lesser(floorOf(span.hi - 0.5),
+                                    ceilOf(lesser(greater(span.openEdge, none), width)) - 1);
+        std::uint32_t* const rowPixels = pixels + offset;
+        assert(first[0] > last[0] || (first[0] >= 0 && last[0] < widthPixels));
         if (first[0] <= last[0])
             fillRun(rowPixels, first[0], last[0], pixel);
-        assert(first[1] > last[1] || (first[1] >= 0 && last[1] < view.width));
+        assert(first[1] > last[1] || (first[1] >= 0 && last[1] < widthPixels));
         if (row < lastRow && first[1] <= last[1])
-            fillRun(rowPixels + view.stride, first[1], last[1], pixel);
+            fillRun(rowPixels + stride, first[1], last[1], pixel);
     }
 }
 
-void drawWideLine(const PixelView& view, PixelLine s, int penWidth, std::uint32_t pixel,
+void drawWideLine(const PixelView& view, PixelLine s, const Pen& pen, std::uint32_t pixel,
                   RowBand band) {
-    const double margin = penReach(penWidth);
-    // Cut far-away ends off first; what is cut lies wholly outside the picture.
-    const Box reach{-margin, -margin, view.width + margin, view.height + margin};
-    if (!inBox(s, reach) && !clip(s, reach))
+    const bool amid = pen.amid(s);
+    // Cut far-away ends off first (a line amid the picture has none); what is
+    // cut lies wholly outside the picture.
+    if (!amid && !inBox(s, pen.box) && !clip(s, pen.box))
         return;
     const double dx = s.x1 - s.x0;
     const double dy = s.y1 - s.y0;
@@ -272,13 +344,11 @@ void drawWideLine(const PixelView& view, PixelLine s, int penWidth, std::uint32_
     if (!(squared >= 0.0)) // never: leaves out the library's call that would set errno
         __builtin_unreachable();
     const double length = std::sqrt(squared);
-    const Stroke stroke(s, length, penWidth);
-    const int firstRow = std::max(band.first, stroke.firstRow(view.height));
-    const int lastRow = std::min(band.end - 1, stroke.lastRow(view.height));
-    const bool amidColumns = std::min(s.x0, s.x1) - margin >= 0.0 &&
-                             std::max(s.x0, s.x1) + margin <= view.width;
-    if (stroke.slanted() && amidColumns)
-        drawRowPairs(view, stroke, firstRow, lastRow, pixel);
+    const Stroke stroke(s, length, pen);
+    const int firstRow = std::max(band.first, stroke.firstRow());
+    const int lastRow = std::min(band.end - 1, stroke.lastRow());
+    if (stroke.slanted() && (amid || pen.amid(s)))
+        drawRowPairs(view, pen, stroke, firstRow, lastRow, pixel);
     else if (stroke.slanted())
         drawRows<true>(view, stroke, firstRow, lastRow, pixel);
     else
@@ -291,13 +361,13 @@ void drawWideLines(const PixelView& view, const PixelMapping& mapping,
                    std::span<const ColouredLine> lines, int penWidth, RowBand band) {
     assert(penWidth > 1);
     assert(0 <= band.first && band.first < band.end && band.end <= view.height);
-    const double reach = penReach(penWidth);
+    const Pen pen(penWidth, view);
     const bool wholePicture = band.first == 0 && band.end == view.height;
     PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
         const PixelLine pixels = mapping(line);
-        if (wholePicture || mayReach(pixels, band, reach))
-            drawWideLine(view, pixels, penWidth, pixelOf(line.colour), band);
+        if (wholePicture || mayReach(pixels, band, pen.reach))
+            drawWideLine(view, pixels, pen, pixelOf(line.colour), band);
     }
 }
 

@@ -205,7 +205,9 @@ private slots:
     // Slanted wide lines amid the picture are worked out two rows at a time,
     // those near its left or right edge row by row: the same line moved by
     // whole pixels covers the same pixels moved alike, whatever the number
-    // of its rows.
+    // of its rows. Among them lines whose ends lie just the pen's reach
+    // (half its width and a pixel) from the left or the right edge, the
+    // last that count as amid.
     void wideLinesAreTheSameAmidThePictureAndAtItsEdges_data() {
         QTest::addColumn<int>("width");
         QTest::addColumn<float>("dx");
@@ -214,7 +216,9 @@ private slots:
         for (int width = 2; width <= 5; ++width)
             for (const auto& [dx, dy] : {std::pair{3.5f, 1.25f}, {1.25f, 6.5f}, {-2.75f, 5.0f},
                                         {6.0f, -0.375f}, {0.5f, 0.625f}})
-                for (const float edgeX : {0.75f, 3.25f, 60.5f})
+                for (const float reach = static_cast<float>(width) / 2.0f + 1.0f;
+                     const float edgeX :
+                     {0.75f, 3.25f, 60.5f, reach, 64.0f - reach - std::max(dx, 0.0f)})
                     QTest::addRow("w%d %g,%g at %g", width, double(dx), double(dy),
                                   double(edgeX))
                         << width << dx << dy << edgeX;
