@@ -194,9 +194,11 @@ template <typename V> struct RowSpan {
 // the stroke. Each row is one run of pixels, since that shape is convex.
 class Stroke {
 public:
+    // The line's ends copied one by one: copied whole, they were read two at
+    // a time from where they had just been stored one at a time, which stalls.
     Stroke(const PixelLine& s, double length, const Pen& pen)
-        : s_(s), r_(pen.r), rSquared_(pen.rSquared), dy_(s.y1 - s.y0), length_(length),
-          lengthSquared_(length * length) {
+        : s_{s.x0, s.y0, s.x1, s.y1}, r_(pen.r), rSquared_(pen.rSquared), dy_(s.y1 - s.y0),
+          length_(length), lengthSquared_(length * length) {
         const double dx = s.x1 - s.x0;
         notVertical_ = std::fabs(dx) > kParallel * length;
         notHorizontal_ = std::fabs(dy_) > kParallel * length;
@@ -331,28 +333,37 @@ void drawRowPairs(const PixelView& view, const Pen& pen, const Stroke& stroke, i
     }
 }
 
-void drawWideLine(const PixelView& view, PixelLine s, const Pen& pen, std::uint32_t pixel,
-                  RowBand band) {
-    const bool amid = pen.amid(s);
-    // Cut far-away ends off first (a line amid the picture has none); what is
-    // cut lies wholly outside the picture.
-    if (!amid && !inBox(s, pen.box) && !clip(s, pen.box))
-        return;
+// A line within the pen's reach of the picture; kAmid when Pen::amid()
+// holds for it.
+template <bool kAmid>
+void drawReachingLine(const PixelView& view, const PixelLine& s, const Pen& pen,
+                      std::uint32_t pixel, RowBand band) {
     const double dx = s.x1 - s.x0;
     const double dy = s.y1 - s.y0;
-    const double squared = dx * dx + dy * dy; // cut short above: no overflow
+    const double squared = dx * dx + dy * dy; // within the reach: no overflow
     if (!(squared >= 0.0)) // never: leaves out the library's call that would set errno
         __builtin_unreachable();
     const double length = std::sqrt(squared);
     const Stroke stroke(s, length, pen);
     const int firstRow = std::max(band.first, stroke.firstRow());
     const int lastRow = std::min(band.end - 1, stroke.lastRow());
-    if (stroke.slanted() && (amid || pen.amid(s)))
+    if (stroke.slanted() && (kAmid || pen.amid(s)))
         drawRowPairs(view, pen, stroke, firstRow, lastRow, pixel);
     else if (stroke.slanted())
         drawRows<true>(view, stroke, firstRow, lastRow, pixel);
     else
         drawRows<false>(view, stroke, firstRow, lastRow, pixel);
+}
+
+// Any other line, with its far-away ends cut off first; what is cut lies
+// wholly outside the picture. Out of line, and mapped anew from the line as
+// given, so that the common case need not keep its line in memory for clip().
+[[gnu::noinline]] void drawOtherLine(const PixelView& view, const PixelMapping& mapping,
+                                     const ColouredLine& line, const Pen& pen,
+                                     std::uint32_t pixel, RowBand band) {
+    PixelLine s = mapping(line);
+    if (inBox(s, pen.box) || clip(s, pen.box))
+        drawReachingLine<false>(view, s, pen, pixel, band);
 }
 
 } // namespace
@@ -366,8 +377,12 @@ void drawWideLines(const PixelView& view, const PixelMapping& mapping,
     PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
         const PixelLine pixels = mapping(line);
-        if (wholePicture || mayReach(pixels, band, pen.reach))
-            drawWideLine(view, pixels, pen, pixelOf(line.colour), band);
+        if (!wholePicture && !mayReach(pixels, band, pen.reach))
+            continue;
+        if (pen.amid(pixels))
+            drawReachingLine<true>(view, pixels, pen, pixelOf(line.colour), band);
+        else
+            drawOtherLine(view, mapping, line, pen, pixelOf(line.colour), band);
     }
 }
 
