@@ -82,7 +82,7 @@ int compareWholeProcesses(const std::string& self, const std::string& render, in
     std::printf("%-28s %10s %8s\n", "whole process", "median s", "/ floor");
     for (const long scratches : {300000L, 1000000L}) {
         std::vector<Case> cases{{"floor", self, {"--floor", std::to_string(scratches)}, {}}};
-        for (const auto& [threads, pen] : {std::pair{1, 1}, {2, 1}, {1, 3}})
+        for (const auto& [threads, pen] : {std::pair{1, 1}, {2, 1}, {1, 3}, {2, 3}})
             cases.push_back({"threads " + std::to_string(threads) + ", pen " + std::to_string(pen),
                              render,
                              {"--quiet", "--threads", std::to_string(threads), "--params",

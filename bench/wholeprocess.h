@@ -6,7 +6,7 @@ namespace vorlane::bench {
 
 // Times whole vorlane-render processes (the program at `render`) against
 // processes that run the floor (`self` with --floor N), at 300,000 and
-// 1,000,000 scratches, on one and two threads and with pen width 3, in
+// 1,000,000 scratches, on one and two threads with pen widths 1 and 3, in
 // `rounds` interleaved rounds, and prints the medians and their ratios.
 int compareWholeProcesses(const std::string& self, const std::string& render, int rounds);
 
