@@ -307,8 +307,9 @@ void drawRows(const PixelView& view, const Stroke& stroke, int firstRow, int las
 // too (but for roundings far below a pixel), so only the open edge needs
 // holding to the picture. The spans start from [width + 1, -1] instead of
 // the empty [+inf, -inf]: a row that stays empty gets no run either, and no
-// other changes.
-void drawRowPairs(const PixelView& view, const Pen& pen, const Stroke& stroke, int firstRow,
+// other changes. Always inline, so that the stroke stays in registers.
+[[gnu::always_inline]] inline void drawRowPairs(const PixelView& view, const Pen& pen,
+                                                const Stroke& stroke, int firstRow,
                   int lastRow, std::uint32_t pixel) {
     // Copies: GCC cannot rule out that a store to the pixels changes the view.
     std::uint32_t* const pixels = view.pixels;
