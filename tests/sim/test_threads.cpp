@@ -178,7 +178,8 @@ private slots:
         const Outcome oneByOne = outcome(std::nullopt);
         QCOMPARE(oneByOne.error, error);
         QCOMPARE(oneByOne.streamBroke, breaks);
-        for (int threads : {1, 2, 3}) {
+        // Threads that spin at the barrier, and more than the processors, which do not.
+        for (int threads : {1, 2, 3, everyProcessor() + 1}) {
             const Outcome batched = outcome(threads);
             QCOMPARE(batched.error, oneByOne.error);
             QCOMPARE(batched.streamBroke, oneByOne.streamBroke);
