@@ -91,7 +91,7 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
     const QCommandLineOption threads(
         QStringLiteral("threads"),
         QStringLiteral("Threads that draw, 1 to %1; the picture does not depend on it "
-                       "(default: %2, the processors of this machine).")
+                       "(default: %2, the processors it may run on).")
             .arg(kMostThreads)
             .arg(defaultThreads),
         QStringLiteral("N"));

@@ -8,6 +8,10 @@
 #include <functional>
 #include <thread>
 
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 namespace vorlane::sim {
 
 // The outer size of the main window, in twips.
@@ -32,8 +36,14 @@ struct DrawSettings {
 };
 
 // The threads that a drawing uses unless told otherwise: one for each
-// processor of the machine, at least one where it cannot tell.
+// processor that this process may run on (taskset and a container's set of
+// processors narrow them), at least one where it cannot tell.
 inline int everyProcessor() {
+#ifdef __linux__
+    cpu_set_t processors;
+    if (sched_getaffinity(0, sizeof processors, &processors) == 0)
+        return std::max(1, CPU_COUNT(&processors));
+#endif
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
