@@ -31,6 +31,16 @@ using Pair = double __attribute__((vector_size(16)));
 using PairMask = std::int64_t __attribute__((vector_size(16)));
 using PairInt = std::int32_t __attribute__((vector_size(8)));
 
+// The lanes where c holds as bits 0 and 1 of an int (3 for both). Taken
+// one comparison at a time: GCC 12 turns the & of several into much more.
+inline int lanesWhere(PairMask c) {
+#ifdef __SSE2__
+    return __builtin_ia32_movmskpd((Pair)c); // the lanes' sign bits
+#else
+    return (c[0] ? 1 : 0) | (c[1] ? 2 : 0);
+#endif
+}
+
 // The pixel of a colour value.
 constexpr std::uint32_t toPixel(Colour colour) {
     const auto c = static_cast<std::uint32_t>(colour);

@@ -4,9 +4,6 @@
 #include <cassert>
 #include <cstdlib>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace vorlane::sim {
 
@@ -115,31 +112,16 @@ constexpr int kNoPixel = -1;
     return {column(s.x0), row(s.y0), column(s.x1), row(s.y1)};
 }
 
-// Whether the points start and end lie in [0, size) in both lanes, x and y.
-// Plain version:
-//     const PairMask in = (start >= 0.0) & (start < size) & (end >= 0.0) & (end < size);
-//     return in[0] && in[1];
-// with SSE2's comparisons, whose masks GCC would take apart lane by lane.
-bool bothInside(Pair start, Pair end, Pair size) {
-#ifdef __SSE2__
-    const __m128d zero = _mm_setzero_pd();
-    const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(start, zero), _mm_cmplt_pd(start, size)),
-                                  _mm_and_pd(_mm_cmpge_pd(end, zero), _mm_cmplt_pd(end, size)));
-    return _mm_movemask_pd(in) == 3; // both sign bits at once
-#else
-    const PairMask in = (start >= 0.0) & (start < size) & (end >= 0.0) & (end < size);
-    return in[0] && in[1];
-#endif
-}
-
-// Those of the line s, mapped from `line`. Where both ends lie inside the
-// picture, plain version {int(s.x0), int(s.y0), int(s.x1), int(s.y1)}, with an
-// end's x and y truncated at once in the lanes of a Pair.
+// Those of the line s, mapped from `line`. Where both ends lie in
+// [0, width) x [0, height), plain version {int(s.x0), int(s.y0), int(s.x1),
+// int(s.y1)}, with an end's x and y tested and truncated at once in the lanes
+// of a Pair.
 EndPixels endPixels(const PixelView& view, const PixelMapping& mapping, const ColouredLine& line,
                     const PixelLine& s) {
     const Pair start = {s.x0, s.y0}, end = {s.x1, s.y1};
     const Pair size = {static_cast<double>(view.width), static_cast<double>(view.height)};
-    if (!bothInside(start, end, size)) [[unlikely]]
+    if ((lanesWhere(start >= 0.0) & lanesWhere(start < size) & lanesWhere(end >= 0.0) &
+         lanesWhere(end < size)) != 3) [[unlikely]]
         return cutEnds(view, mapping, line);
     const PairInt first = __builtin_convertvector(start, PairInt);
     const PairInt last = __builtin_convertvector(end, PairInt);

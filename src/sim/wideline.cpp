@@ -21,19 +21,6 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // parallel to the other axis: its edges would cross the rows too far away.
 constexpr double kParallel = 1e-9;
 
-// The x interval [lo, hi] of a row; empty when lo > hi.
-struct Span {
-    double lo = kInfinity;
-    double hi = -kInfinity;
-
-    void join(double a, double b) {
-        if (a <= b) {
-            lo = std::min(lo, a);
-            hi = std::max(hi, b);
-        }
-    }
-};
-
 // The floor and the ceiling of v as an int, for v in the int range; cheaper
 // than the library's calls. Plain versions: static_cast<int>(std::floor(v)),
 // static_cast<int>(std::ceil(v)).
@@ -92,15 +79,6 @@ template <typename V> V lesser(V a, V b) {
 }
 template <typename V> V greater(V a, V b) {
     return a < b ? b : a;
-}
-// The lanes where c holds as bits 0 and 1 of an int (3 for both). Taken
-// one comparison at a time: GCC 12 turns the & of several into much more.
-int lanesWhere(PairMask c) {
-#ifdef __SSE2__
-    return _mm_movemask_pd((Pair)c); // the lanes' sign bits
-#else
-    return (c[0] ? 1 : 0) | (c[1] ? 2 : 0);
-#endif
 }
 
 #ifdef __SSE2__
