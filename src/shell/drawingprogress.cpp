@@ -18,21 +18,21 @@ QString progressTitle(const QString& caption, std::int64_t done, std::int64_t to
 }
 } // namespace
 
-DrawingProgress::DrawingProgress(QWidget& main)
-    : main_(main), caption_(main.windowTitle()), shown_(main.isVisible()),
-      nextShow_(kQuietStartMs) {
+DrawingProgress::DrawingProgress(QWidget& main, HeldInput& held)
+    : main_(main), caption_(main.windowTitle()), shown_(main.isVisible()), nextShow_(kQuietStartMs),
+      held_(held) {
+    held_.hold();
     clock_.start();
 }
 
 DrawingProgress::~DrawingProgress() {
     main_.setWindowTitle(caption_);
+    held_.release();
 }
 
 void DrawingProgress::report(std::int64_t done, std::int64_t total) {
     if (clock_.elapsed() < nextShow_)
         return;
-    if (!held_)
-        held_.emplace();
     main_.setWindowTitle(progressTitle(caption_, done, total));
     // Repaints the canvas from its image: no thread draws on it during a report.
     QCoreApplication::processEvents();

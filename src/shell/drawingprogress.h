@@ -13,7 +13,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <optional>
 
 class QWidget;
 
@@ -25,8 +24,10 @@ struct DrawingStopped {};
 
 class DrawingProgress {
 public:
-    explicit DrawingProgress(QWidget& main);
-    // Gives the main window back its own title, however the drawing ended.
+    // Input waits in held from now on.
+    DrawingProgress(QWidget& main, HeldInput& held);
+    // Gives the main window back its own title and hands on the input that
+    // waited, however the drawing ended.
     ~DrawingProgress();
     DrawingProgress(const DrawingProgress&) = delete;
     DrawingProgress& operator=(const DrawingProgress&) = delete;
@@ -40,8 +41,7 @@ private:
     const bool shown_;
     QElapsedTimer clock_;
     qint64 nextShow_;
-    // From the first time the drawing shows itself on.
-    std::optional<HeldInput> held_;
+    HeldInput& held_;
 };
 
 } // namespace vorlane::shell

@@ -41,7 +41,7 @@ void Program::savim_menu_Click() {
 }
 
 void Program::drawRings() {
-    DrawingProgress shown(forms_.main());
+    DrawingProgress shown(forms_.main(), held_);
     try {
         forms_.fc1().cmdhex_Click(
             screen::outerSize(forms_.main()), forms_.f1(), random_,

@@ -5,6 +5,7 @@
 
 #include "files/dialogs.h"
 #include "forms.h"
+#include "heldinput.h"
 #include "sim/random.h"
 
 #include <functional>
@@ -43,6 +44,8 @@ private:
     void drawRings();
     void wire();
 
+    // What the user does while a drawing runs waits for its end.
+    HeldInput held_;
     Forms forms_;
     // One stream for the whole run, never reseeded.
     sim::Mt19937Source random_;

@@ -15,7 +15,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCryptographicHash>
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -24,8 +27,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -47,11 +52,20 @@ public:
     QList<files::FileRequest> requests;
     QWidget* owner = nullptr;
     std::exception_ptr fault; // thrown once by the next dialog
+    QString typedInto;        // when set, a modal dialog asks for a name in this folder
 
     std::optional<QString> chooseFile(const files::FileRequest& request) override {
         requests << request;
         if (fault)
             std::rethrow_exception(std::exchange(fault, nullptr));
+        if (!typedInto.isEmpty()) {
+            QDialog dialog(owner);
+            auto* name = new QLineEdit(&dialog);
+            QObject::connect(name, &QLineEdit::returnPressed, &dialog, &QDialog::accept);
+            if (dialog.exec() != QDialog::Accepted)
+                return std::nullopt;
+            return QDir(typedInto).filePath(name->text());
+        }
         return answers.isEmpty() ? std::nullopt : answers.takeFirst();
     }
     void inform(const QString&, const QString&) override {}
@@ -77,6 +91,23 @@ public:
 
 private:
     QTimer timer_;
+};
+
+// Sees every event of the application, before anything else does.
+class Watcher : public QObject {
+public:
+    explicit Watcher(std::function<void(QObject*, QEvent*)> seen) : seen_(std::move(seen)) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        seen_(target, event);
+        return false;
+    }
+
+private:
+    std::function<void(QObject*, QEvent*)> seen_;
 };
 
 bool within(float twips, float expected) {
@@ -111,6 +142,132 @@ private:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
         return names;
+    }
+
+    // Lines enough for a drawing of about 0.6 s on this machine and build:
+    // past its first progress report, and no longer than it needs to be.
+    int longDrawing_ = 0;
+    void measureALongDrawing() {
+        constexpr int kLines = 20000;
+        setField("txtlines", QByteArray::number(kLines).constData());
+        QElapsedTimer clock;
+        clock.start();
+        click("cmdhex");
+        longDrawing_ =
+            int(std::max<qint64>(kLines, kLines * 600 / std::max<qint64>(1, clock.elapsed())));
+    }
+
+    // What a person's input left behind.
+    struct Outcome {
+        QStringList fields;
+        QString focus;
+        QStringList files; // each written file's name and a hash of its content
+        QImage canvas;
+    };
+
+    // Where a step's control is on the screen: a panel control, the File
+    // menu, or one of its items where the open menu showed it.
+    QHash<QString, QPoint> places_;
+    QPoint place(const QString& name) {
+        auto* file = main().findChild<QMenu*>(QStringLiteral("file"));
+        if (name == QLatin1String("file")) {
+            QMenuBar& bar = *main().menuBar();
+            return bar.mapToGlobal(bar.actionGeometry(file->menuAction()).center());
+        }
+        if (const auto item = main().findChild<QAction*>(name); item && file->isVisible())
+            places_[name] = file->mapToGlobal(file->actionGeometry(item).center());
+        if (places_.contains(name))
+            return places_[name];
+        const QWidget& widget = control(name.toLatin1().constData());
+        return widget.mapToGlobal(widget.rect().center());
+    }
+
+    // One step as the window system brings it: "click txtsky", "key Ctrl+A",
+    // "type 750". Keys go to the window that has the keyboard.
+    void act(const QString& step) {
+        const QString verb = step.section(QLatin1Char(' '), 0, 0);
+        const QString what = step.section(QLatin1Char(' '), 1);
+        QWindow* main = this->main().windowHandle();
+        QWindow* keys = QApplication::activeModalWidget()
+                            ? QApplication::activeModalWidget()->windowHandle()
+                            : main;
+        if (verb == QLatin1String("key")) {
+            const QKeyCombination key = QKeySequence(what)[0];
+            QTest::keyClick(keys, key.key(), key.keyboardModifiers());
+        } else if (verb == QLatin1String("type")) {
+            for (const QChar c : what)
+                QTest::keyClick(keys, c.toLatin1());
+        } else {
+            const QPoint at = main->mapFromGlobal(place(what));
+            if (verb == QLatin1String("click"))
+                QTest::mouseClick(main, Qt::LeftButton, {}, at);
+            else if (verb == QLatin1String("doubleclick"))
+                QTest::mouseDClick(main, Qt::LeftButton, {}, at);
+            else if (verb == QLatin1String("press"))
+                QTest::mousePress(main, Qt::LeftButton, {}, at);
+            else
+                QTest::mouseRelease(main, Qt::LeftButton, {}, at);
+        }
+    }
+    // The steps in turn, each once the one before has returned or has
+    // opened a dialog, which then gets the next ones. Each turn is a timer of
+    // its own, since a timer does not fire again while its slot runs.
+    void actInTurn(QStringList steps) {
+        bool acting = false;
+        const QWidget* actingUnder = nullptr;
+        std::function<void()> turn = [&] {
+            if (steps.isEmpty())
+                return;
+            QTimer::singleShot(20, this, turn);
+            if (acting && QApplication::activeModalWidget() == actingUnder)
+                return;
+            acting = true;
+            actingUnder = QApplication::activeModalWidget();
+            act(steps.takeFirst());
+            acting = false;
+        };
+        turn();
+        QTRY_VERIFY_WITH_TIMEOUT(steps.isEmpty() && !acting, 60000);
+    }
+
+    void outcomeOf(const QStringList& steps, bool duringTheDrawing, Outcome& outcome) {
+        QTemporaryDir folder;
+        dialogs_->typedInto = folder.path();
+        // F13, which nothing takes, marks the end: it comes last, once no
+        // drawing runs.
+        bool ended = false;
+        Watcher end([&](QObject* target, QEvent* event) {
+            ended |= target->isWindowType() && event->type() == QEvent::KeyPress &&
+                     static_cast<QKeyEvent*>(event)->key() == Qt::Key_F13 &&
+                     main().windowTitle() == QLatin1String("Vorlane");
+        });
+        const QStringList all = steps + QStringList{"key F13"};
+        setField("txtlines", QByteArray::number(longDrawing_).constData());
+        bool wasDuring = false;
+        if (duringTheDrawing)
+            QTimer::singleShot(0, this, [&] {
+                wasDuring = main().windowTitle().endsWith(QLatin1Char('%'));
+                for (const QString& step : all)
+                    act(step);
+            });
+        click("cmdhex");
+        if (!duringTheDrawing)
+            actInTurn(all);
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 60000);
+        if (duringTheDrawing)
+            QVERIFY2(wasDuring, "the steps came only after the drawing");
+        for (const QLineEdit* field : forms().fc1().findChildren<QLineEdit*>())
+            outcome.fields << field->objectName() + QLatin1Char('=') + field->text();
+        outcome.focus =
+            QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        for (const QFileInfo& file : QDir(folder.path()).entryInfoList(QDir::Files)) {
+            QFile content(file.filePath());
+            content.open(QIODevice::ReadOnly);
+            outcome.files
+                << file.fileName() + QLatin1Char(' ') +
+                       QCryptographicHash::hash(content.readAll(), QCryptographicHash::Md5).toHex();
+        }
+        outcome.canvas = forms().f1().Image();
     }
 
 private slots:
@@ -169,7 +326,8 @@ private slots:
 
     void loadStepPlacesThePanelAboveTheCanvas() {
         shell::ChildFrame& panel = forms().fc1Frame();
-        QCOMPARE(panel.pos(), QPoint(screen::positionPixels(50.0f), screen::positionPixels(200.0f)));
+        QCOMPARE(panel.pos(),
+                 QPoint(screen::positionPixels(50.0f), screen::positionPixels(200.0f)));
         QVERIFY(panel.isVisible());
         QCOMPARE(panel.windowTitle(), QStringLiteral("Controls"));
         QCOMPARE(forms().fc1().size(),
@@ -377,9 +535,10 @@ private slots:
     void aLongDrawingKeepsInputDropsNestedPressesAndStopsOnClose() {
         setField("txtlines", "100000000");
         auto& smin = static_cast<QLineEdit&>(control("txtsegmin"));
+        smin.setFocus();
         QString sminDuring;
         QTimer::singleShot(500, this, [&] {
-            QTest::keyClick(&smin, '7');
+            QTest::keyClick(main().windowHandle(), '7');
             sminDuring = smin.text();
             click("cmdclear");
             main().close();
@@ -389,6 +548,43 @@ private slots:
         QVERIFY(!filledWith(forms().f1().Image(), greyPixel(0)));
         QCOMPARE(main().windowTitle(), QStringLiteral("Vorlane"));
         QTRY_COMPARE(smin.text(), QStringLiteral("47"));
+    }
+
+    // Input made during a drawing is handed on after it as it would have
+    // been handled without the drawing: each row's steps are made once after
+    // a long drawing and once during the same drawing, and both end alike.
+    void inputDuringADrawingEndsAsWithoutIt_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("a field, then Clear") << QStringList{"click txtsegmin", "click cmdclear"};
+        QTest::newRow("Clear, then draw rings") << QStringList{"click cmdclear", "click cmdhex"};
+        QTest::newRow("a field, select all, type, draw rings")
+            << QStringList{"click txtlines", "key Ctrl+A", "type 750", "click cmdhex"};
+        QTest::newRow("a press in a button, its release outside")
+            << QStringList{"press cmdclear", "release txtsky"};
+        QTest::newRow("keys between clicks")
+            << QStringList{"click txtsky", "key End", "type 9",        "click txtsegmax",
+                           "key End",      "type 5",  "key Backspace", "click cmdclear"};
+        QTest::newRow("a double click, then a key") << QStringList{"doubleclick txtsky", "type 8"};
+        QTest::newRow("File, then an item, then a name")
+            << QStringList{"click file", "click savparam", "type p", "key Return"};
+        QTest::newRow("keys that open a menu and a dialog, then keys for it") << QStringList{
+            "key F10", "key Down", "key Down", "key Down", "key Return", "type xyz", "key Return"};
+    }
+    void inputDuringADrawingEndsAsWithoutIt() {
+        QFETCH(QStringList, steps);
+        if (!longDrawing_)
+            measureALongDrawing();
+        program_.reset();
+        init();
+        Outcome without, during;
+        outcomeOf(steps, false, without);
+        program_.reset();
+        init();
+        outcomeOf(steps, true, during);
+        QCOMPARE(during.fields, without.fields);
+        QCOMPARE(during.focus, without.focus);
+        QCOMPARE(during.files, without.files);
+        QVERIFY(during.canvas == without.canvas);
     }
 
     // Run-time errors.
@@ -422,8 +618,8 @@ private slots:
                                    << "Not enough memory: the command stopped.";
         QTest::newRow("logic error") << std::make_exception_ptr(std::logic_error("no control x"))
                                      << "Internal error: no control x\nThe command stopped.";
-        QTest::newRow("not an exception") << std::make_exception_ptr(42)
-                                          << "Internal error\nThe command stopped.";
+        QTest::newRow("not an exception")
+            << std::make_exception_ptr(42) << "Internal error\nThe command stopped.";
     }
     void aFaultOfTheProgramEndsOnlyTheCommand() {
         QFETCH(std::exception_ptr, fault);
