@@ -87,11 +87,15 @@ bool Driver::click(const std::optional<Accessible>& object) const {
     const QRect area = extents(object);
     if (area.isEmpty())
         return false;
-    moveTo(area.center());
+    clickAt(area.center());
+    return true;
+}
+
+void Driver::clickAt(QPoint point) const {
+    moveTo(point);
     XTestFakeButtonEvent(x_, 1, True, CurrentTime);
     XTestFakeButtonEvent(x_, 1, False, CurrentTime);
     XSync(x_, False);
-    return true;
 }
 
 unsigned long Driver::windowAt(const QRect& area) const {

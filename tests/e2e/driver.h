@@ -118,6 +118,8 @@ public:
         return texts.join(QLatin1Char('\n'));
     }
     bool click(const std::optional<Accessible>& object) const;
+    // A click at a point of the screen, without asking the program anything.
+    void clickAt(QPoint point) const;
     bool chooseFileMenuItem(const QString& caption) const {
         const QString role = QStringLiteral("menu item");
         const std::optional<Accessible> file = main_->find(QStringLiteral("   File"), role);
@@ -136,6 +138,9 @@ public:
     }
     // Keys held together in the main window, by their X names: "Alt_L+f", "Return".
     bool press(const QString& keys) const;
+    // Keys held together, or typed, wherever the keyboard is.
+    bool hold(const QString& keys) const;
+    bool type(const QString& text) const;
     // Replaces the whole text of a panel field by typing.
     bool enterText(const QString& fieldCaption, const QString& text) const {
         const std::optional<Accessible> entry = field(fieldCaption);
@@ -165,8 +170,6 @@ private:
     unsigned long windowAt(const QRect& area) const;
     unsigned long focus() const;
     void moveTo(QPoint point) const;
-    bool hold(const QString& keys) const;
-    bool type(const QString& text) const;
     // A WM_PROTOCOLS message, as a window manager sends it.
     void sendProtocol(const char* protocol) const;
 

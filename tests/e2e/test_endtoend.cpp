@@ -94,6 +94,8 @@ private slots:
     void fieldsAndThePictureAreNamedForScreenReaders();
     void returnPressesTheFocusedDrawRings();
     void keysWithAltOrCtrlLeaveTheFieldAsItWas();
+    void inputDuringADrawingIsHandedOnAfterIt_data();
+    void inputDuringADrawingIsHandedOnAfterIt();
     void windowManagerCloseEndsTheProgramWithStatusZero();
     void aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose();
 
@@ -104,6 +106,10 @@ private:
     QImage grabCanvas();
     // The part of the canvas that the panel covers, in canvas coordinates.
     QRect panelOnCanvas();
+
+    // Where a step clicks: a panel field or button, the File menu or its item.
+    QPoint placeOf(const QString& name);
+    QHash<QString, QPoint> places_;
 
     QTemporaryDir work_;
     QProcess vorlane_;
@@ -372,6 +378,114 @@ void EndToEnd::keysWithAltOrCtrlLeaveTheFieldAsItWas() {
     QVERIFY(ui_->press(QStringLiteral("0")));
     QVERIFY2(poll([&] { return lines->text() == before + QLatin1Char('0'); }),
              qPrintable(lines->text()));
+}
+
+// Clicks and keys made during a drawing: each row's steps start a long
+// drawing and act while it runs ("click", "wait" milliseconds, "keys" held
+// together, "type"); once it has ended, the row's outcome shows.
+void EndToEnd::inputDuringADrawingIsHandedOnAfterIt_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("outcome");
+    const QString draw = QStringLiteral("click draw rings"), drawing = QStringLiteral("drawing");
+    QTest::newRow("a field, then Clear half a second later")
+        << QStringList{draw, drawing, "click smin", "wait 500", "click Clear"} << "cleared";
+    QTest::newRow("Clear, then draw rings 0.1 s later")
+        << QStringList{draw, drawing, "click Clear", "wait 100", draw} << "drawn";
+    QTest::newRow("lines, select all, type, draw rings")
+        << QStringList{draw, drawing, "click lines", "keys Control_L+a", "type 750", draw}
+        << "750 drawn";
+    QTest::newRow("File, then Save Image")
+        << QStringList{draw, drawing, "click File", "wait 100", "click Save Image"}
+        << "save dialog";
+    QTest::newRow("F10, Down three times, Return, a name, Return")
+        << QStringList{draw,        drawing,       "keys F10", "keys Down",  "keys Down",
+                       "keys Down", "keys Return", "type xyz", "keys Return"}
+        << "xyz.bmp saved";
+    QTest::newRow("Clear in the drawing's first 0.3 s")
+        << QStringList{draw, "click Clear"} << "cleared";
+}
+
+void EndToEnd::inputDuringADrawingIsHandedOnAfterIt() {
+    QFETCH(QStringList, steps);
+    QFETCH(QString, outcome);
+    const QRegularExpression inProgress(QStringLiteral("^Vorlane - \\d+ %$"));
+    const auto drawing = [&] { return inProgress.match(ui_->mainWindow().name()).hasMatch(); };
+    QVERIFY(ui_->enterText(QStringLiteral("lines"), QStringLiteral("1500000")));
+    for (const QString& step : steps)
+        if (step.startsWith(QLatin1String("click ")))
+            placeOf(step.section(QLatin1Char(' '), 1));
+    const QRect panel = panelOnCanvas();
+
+    for (const QString& step : steps) {
+        const QString verb = step.section(QLatin1Char(' '), 0, 0);
+        const QString what = step.section(QLatin1Char(' '), 1);
+        if (verb == QLatin1String("click"))
+            ui_->clickAt(placeOf(what));
+        else if (verb == QLatin1String("wait"))
+            QTest::qWait(what.toInt());
+        else if (verb == QLatin1String("keys"))
+            QVERIFY(ui_->hold(what));
+        else if (verb == QLatin1String("type"))
+            QVERIFY(ui_->type(what));
+        else
+            QVERIFY2(poll(drawing), "the title does not show the share done");
+    }
+    QVERIFY2(drawing(), "the steps did not all come during the drawing");
+    QVERIFY2(poll([&] { return ui_->mainWindow().name() == kMainTitle; }, 60000),
+             "the drawing did not end");
+
+    if (outcome == QLatin1String("cleared") || outcome.endsWith(QLatin1String("drawn"))) {
+        const auto sparse = [](const Look& seen) { return seen.black > seen.seen / 2; };
+        Look seen;
+        const bool shown = poll([&] {
+            seen = look(grabCanvas(), panel);
+            return outcome == QLatin1String("cleared") ? seen.black == seen.seen
+                   : outcome == QLatin1String("drawn") ? seen.showsScratches() && !sparse(seen)
+                                                       : seen.showsScratches() && sparse(seen);
+        });
+        grabCanvas().save(QStringLiteral("endtoend-held-%1.png").arg(QTest::currentDataTag()));
+        QVERIFY2(shown,
+                 qPrintable(QStringLiteral("black %1 of %2").arg(seen.black).arg(seen.seen)));
+        if (outcome == QLatin1String("750 drawn"))
+            QCOMPARE(ui_->field(QStringLiteral("lines"))->text(), QStringLiteral("750"));
+    } else if (outcome == QLatin1String("save dialog")) {
+        const std::optional<Accessible> dialog = ui_->waitForWindow(kSaveImageTitle);
+        QVERIFY2(dialog, "the held menu item did not open its dialog");
+        QVERIFY(ui_->pressButton(*dialog, QStringLiteral("Cancel")));
+        const std::optional<Accessible> box = ui_->waitForWindow(kSaveImageTitle, {*dialog});
+        QVERIFY(box && ui_->pressButton(*box, QStringLiteral("OK")) && ui_->waitUntilGone(*box));
+    } else {
+        const QString saved = work_.filePath(outcome.section(QLatin1Char(' '), 0, 0));
+        QVERIFY2(poll([&] { return QFileInfo::exists(saved); }), qPrintable(saved));
+        // The last Return went to the dialog: "draw rings" drew nothing more.
+        QTest::qWait(1000);
+        QCOMPARE(ui_->mainWindow().name(), kMainTitle);
+        QCOMPARE(QImage(saved).size(), ui_->canvasOnScreen().size());
+    }
+}
+
+QPoint EndToEnd::placeOf(const QString& name) {
+    if (places_.contains(name))
+        return places_.value(name);
+    const QString role = QStringLiteral("menu item");
+    const std::optional<Accessible> file = ui_->mainWindow().find(QStringLiteral("   File"), role);
+    std::optional<Accessible> found;
+    if (name == QLatin1String("File")) {
+        found = file;
+    } else if (name == QLatin1String("Save Image")) {
+        // Where the open menu shows it.
+        found = ui_->click(file) ? file->find(kSaveImageItem, role) : std::nullopt;
+        poll([&] { return found && found->is(Accessible::State::Showing); });
+        places_[name] = found ? found->extents().center() : QPoint();
+        ui_->press(QStringLiteral("Escape"));
+        poll([&] { return !found || !found->is(Accessible::State::Showing); });
+        return places_[name];
+    } else {
+        found = ui_->mainWindow().find(name, QStringLiteral("push button"));
+        if (!found)
+            found = ui_->field(name);
+    }
+    return places_[name] = found ? found->extents().center() : QPoint();
 }
 
 void EndToEnd::windowManagerCloseEndsTheProgramWithStatusZero() {
