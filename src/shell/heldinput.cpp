@@ -124,7 +124,7 @@ void HeldInput::handOnNext() {
     // A drawing that a handed-on click started hands on the rest at its end.
     if (holding_ || waiting_.empty())
         return;
-    const Input input = std::move(waiting_.front());
+    Input input = std::move(waiting_.front());
     waiting_.pop_front();
     handOnLater();
     ++handingOn_;
