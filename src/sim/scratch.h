@@ -43,11 +43,16 @@ inline std::optional<double> deviationQuotient(float tphi, float tt) {
     return (m - tt) / denominator;
 }
 
-// The angle in degrees, 0 to 90, between the scratch and the circle's
-// tangent, with the correctly rounded arctangent: the reference.
+// The size in degrees of the angle whose tangent is q, with the correctly
+// rounded arctangent: the reference.
+inline double degreesOf(double q) {
+    return std::fabs(static_cast<double>(m1::todeg) * rounded::atan(q));
+}
+
+// The angle in degrees, 0 to 90, between the scratch and the circle's tangent.
 inline double deviation(float tphi, float tt) {
     const std::optional<double> q = deviationQuotient(tphi, tt);
-    return q ? std::fabs(static_cast<double>(m1::todeg) * rounded::atan(*q)) : 90.0;
+    return q ? degreesOf(*q) : 90.0;
 }
 
 // The grey of a segment at deviation d: white at 0, moving linearly to the
@@ -83,11 +88,8 @@ struct GuardedMaths {
         return rounded::polar(x, y, squared, r);
     }
     static rounded::Trigonometry direction(double theta) { return rounded::direction(theta); }
-    static std::int16_t grey(float tphi, float tt, const SegmentRules& rules) {
-        const std::optional<double> q = deviationQuotient(tphi, tt);
-        if (!q) [[unlikely]]
-            return segmentGrey(90.0, rules.a, rules.s);
-        const double magnitude = std::fabs(*q);
+    static std::int16_t quotientGrey(double q, const SegmentRules& rules) {
+        const double magnitude = std::fabs(q);
         if (magnitude >= rules.unlitFrom)
             return rules.s;
         // Every grey between those of the library's bracket: the grey rule
@@ -105,7 +107,7 @@ struct GuardedMaths {
             }
         }
         ++rounded::stageCounts().deviationReference;
-        return segmentGrey(todeg * rounded::atan(magnitude), rules.a, rules.s);
+        return segmentGrey(degreesOf(magnitude), rules.a, rules.s);
     }
 };
 
@@ -117,10 +119,20 @@ struct ReferenceMaths {
     static rounded::Trigonometry direction(double theta) {
         return rounded::referenceDirection(theta);
     }
-    static std::int16_t grey(float tphi, float tt, const SegmentRules& rules) {
-        return segmentGrey(deviation(tphi, tt), rules.a, rules.s);
+    static std::int16_t quotientGrey(double q, const SegmentRules& rules) {
+        return segmentGrey(degreesOf(q), rules.a, rules.s);
     }
 };
+
+// The grey of a segment whose polar angle has the tangent tphi, on a scratch
+// whose direction has the tangent tt.
+template <typename Maths>
+std::int16_t deviationGrey(float tphi, float tt, const SegmentRules& rules) {
+    const std::optional<double> q = deviationQuotient(tphi, tt);
+    if (!q) [[unlikely]]
+        return segmentGrey(90.0, rules.a, rules.s);
+    return Maths::quotientGrey(*q, rules);
+}
 
 // One scratch: n segments from (x, y) in the direction whose cosine, sine and
 // tangent are ct, st and tt.
@@ -170,7 +182,7 @@ public:
         // Rebuilt from the polar form, so the single cphi and sphi enter every step.
         xe_ = static_cast<double>(scratch_.ct) * rules_.l + static_cast<double>(polar.c) * r;
         ye_ = static_cast<double>(rules_.l) * scratch_.st + static_cast<double>(polar.s) * r;
-        return grey(Maths::grey(polar.t, scratch_.tt, rules_));
+        return grey(deviationGrey<Maths>(polar.t, scratch_.tt, rules_));
     }
 
     ColouredLine line(Colour colour) {
