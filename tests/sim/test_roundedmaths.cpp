@@ -205,17 +205,19 @@ private slots:
 
     // A picture drawn with every value from the reference alone is the drawing's.
     void theReferenceDrawsTheSamePicture() {
-        RingFields fields;
-        fields.txtlines = "60";
-        for (const char* pen : {"1", "3"}) {
+        for (const std::string& pen : std::vector<std::string>{"1", "3"}) {
+            RingFields fields;
             fields.txtdrawwidth = pen;
+            fields.txtlines = "60";
             BufferCanvas drawn(300, 200), reference(300, 200);
             Mt19937Source random, referenceRandom;
             cmdhex_Click(fields, WindowSize{4000.0f, 5000.0f}, drawn, random, DrawSettings{2, {}});
 
-            RingFields none = fields;
-            none.txtlines = "0";
-            cmdhex_Click(none, WindowSize{4000.0f, 5000.0f}, reference, referenceRandom);
+            // The same preparation, then the scratches from the reference.
+            RingFields preparation;
+            preparation.txtdrawwidth = pen;
+            preparation.txtlines = std::string("0");
+            cmdhex_Click(preparation, WindowSize{4000.0f, 5000.0f}, reference, referenceRandom);
             const SegmentRules rules{0.02f, 15.0f, 50};
             for (int i = 0; i < 60; ++i) {
                 const Scratch scratch = makeScratch<ReferenceMaths>(
