@@ -149,7 +149,7 @@ int countStages(std::int64_t scratches) {
             benchmark::DoNotOptimize(walk.line(walk.colour()));
         segments += scratch.n;
     }
-    const rounded::StageCounts& counts = rounded::stageCounts();
+    const rounded::StageCounts& counts = rounded::stageCounts;
     const auto share = [](std::uint64_t count, std::int64_t of) {
         return 100.0 * static_cast<double>(count) / static_cast<double>(of);
     };

@@ -71,13 +71,8 @@ double tan(double x) {
     return correctly<mpfr_tan>(x);
 }
 
-StageCounts& stageCounts() {
-    thread_local StageCounts counts;
-    return counts;
-}
-
 Trigonometry referencePolar(double x, double y) {
-    ++stageCounts().polarReference;
+    ++stageCounts.polarReference;
     const double phi = m1::polarangle(x, y);
     // cos and sin lie within [-1, 1]; the tangent of a double, within the
     // single range (no double lies nearer pi/2 than 1e-17): no checks.
@@ -86,7 +81,7 @@ Trigonometry referencePolar(double x, double y) {
 }
 
 Trigonometry referenceDirection(double theta) {
-    ++stageCounts().directionReference;
+    ++stageCounts.directionReference;
     return {toSingle(cos(theta)), toSingle(sin(theta)), toSingle(tan(theta))};
 }
 

@@ -91,7 +91,7 @@ struct StageCounts {
     std::uint64_t directionReference = 0;
     std::uint64_t deviationLibrary = 0, deviationReference = 0;
 };
-StageCounts& stageCounts();
+inline thread_local StageCounts stageCounts;
 
 // The polar angle of (x, y) as the drawing rule takes it (the single pi added
 // for x < 0, 1e-9 in the place of x = 0) and its cosine, sine and tangent,

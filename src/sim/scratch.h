@@ -94,7 +94,7 @@ struct GuardedMaths {
             return rules.s;
         // Every grey between those of the library's bracket: the grey rule
         // keeps the order of d, which keeps that of the arctangent.
-        ++rounded::stageCounts().deviationLibrary;
+        ++rounded::stageCounts.deviationLibrary;
         const double todeg = m1::todeg;
         double lo, hi;
         if (rounded::libraryBracket(std::atan(magnitude), lo, hi)) {
@@ -106,7 +106,7 @@ struct GuardedMaths {
                 // One end fails: the reference's value tells whether it does.
             }
         }
-        ++rounded::stageCounts().deviationReference;
+        ++rounded::stageCounts.deviationReference;
         return segmentGrey(degreesOf(magnitude), rules.a, rules.s);
     }
 };

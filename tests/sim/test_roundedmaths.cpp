@@ -171,7 +171,7 @@ private slots:
                                        (static_cast<double>(a) + std::nextafter(a, 0.0f)) / 2};
         for (int k = -2; k < 260 && span != 0; k += 3)
             degrees.push_back((254.5 - k) * static_cast<double>(a) / span);
-        const rounded::StageCounts before = rounded::stageCounts();
+        const rounded::StageCounts before = rounded::stageCounts;
         int compared = 0;
         for (double d : degrees) {
             if (!(d > 0.0 && d < 90.0))
@@ -189,7 +189,7 @@ private slots:
         // Near the boundaries some quotients must have needed the reference
         // (at the lit boundary both sides' greys differ only below white).
         if (a > 0.0f && a < 90.0f && s >= 0 && s < 255)
-            QVERIFY(rounded::stageCounts().deviationReference > before.deviationReference);
+            QVERIFY(rounded::stageCounts.deviationReference > before.deviationReference);
 
         // The rule's own cases: tphi = 0, tt = 0, m tt = -1, m beyond the single range.
         for (const auto& [tphi, tt] : std::vector<std::pair<float, float>>{
