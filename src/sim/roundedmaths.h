@@ -20,9 +20,9 @@
 // for a computed v^, then RN53(v) > m- too, so RN24(RN53(v)) = s. So a value
 // v^ with an error bound e is accepted when v^ - m- > e' and m+ - v^ > e',
 // where e' = e + 2u|v^| covers the double's rounding and the computation of e'
-// itself (its constants are padded by a tenth). For |v^| >= 2^-26 the
-// midpoints lie within a factor 2 of v^, so both differences are exact
-// (Sterbenz). Smaller values, and the ties, go to the next stage.
+// itself (its constants are padded by a tenth). The distances to the
+// midpoints come exactly from v^'s bits (roundsSurely()), for singles of the
+// normal range. Values below 2^-26, and the ties, go to the next stage.
 //
 // Stage 1, the polar form (polarShortcut). The reference's angle is
 // phi = RN(atan(RN(y/x))), plus the single pi p (rounded) for x < 0. The
@@ -65,6 +65,7 @@
 // that |q| >= unlitFrom gives atan |q| >= beta. Only the segments below it
 // need an arctangent, and their grey takes stage 2, then 3.
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -125,21 +126,25 @@ inline double stepped(double v, int steps) {
 
 } // namespace detail
 
-// Whether v^, within e of an exact v with |v^| >= 2^-26, proves the single
-// of RN53(v): v^ lies further than e + 2u|v^| (the double's rounding) from
-// both midpoints of its single. On success `single` is that single.
+// Whether v^, within e of an exact v with 2^-26 <= |v^| <= 2^27, proves the
+// single of RN53(v): v^ lies further than e + 2u|v^| (the double's rounding)
+// from every midpoint between singles. On success `single` is that single.
+// The double's low 29 bits place it among the singles of its binade, whose
+// midpoints lie where they read 2^28; the midpoint below the binade's power
+// of two lies 2^27 of its ulps below it. So min(|low - 2^28|, low + 2^27)
+// ulps is at most the distance to the nearest midpoint, in exact integers.
 inline bool roundsSurely(double v, double e, float& single) {
-    const double magnitude = std::fabs(v);
-    const auto s = static_cast<float>(magnitude);
-    const auto bits = std::bit_cast<std::uint32_t>(s);
-    const double below = std::bit_cast<float>(bits - 1);
-    const double above = std::bit_cast<float>(bits + 1);
-    const double margin = e + 2.2 * detail::u * magnitude;
-    // Both sums are exact in double, the halving too: the midpoints exactly.
-    const double lower = (static_cast<double>(s) + below) * 0.5;
-    const double upper = (static_cast<double>(s) + above) * 0.5;
-    single = v < 0.0 ? -s : s;
-    return magnitude - lower > margin && upper - magnitude > margin;
+    constexpr std::uint64_t kLow = (std::uint64_t{1} << 29) - 1;
+    constexpr double kMidpoint = 0x1p28;
+    constexpr std::uint64_t kExponent = std::uint64_t{0x7ff} << 52;
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    // Integers below 2^30, exact as doubles; in doubles, without branches.
+    const auto low = static_cast<double>(static_cast<std::int64_t>(bits & kLow));
+    const double distance = std::min(std::fabs(low - kMidpoint), low + kMidpoint / 2);
+    // The ulp of v^: 2^(its exponent - 52), exact.
+    const double ulp = std::bit_cast<double>((bits & kExponent) - (std::uint64_t{52} << 52));
+    single = static_cast<float>(v);
+    return distance * ulp > e + 2.2 * detail::u * std::fabs(v);
 }
 
 // The error bound of a cosine or sine from the polar form, stage 1.
