@@ -60,10 +60,13 @@
 // d = RN(todeg RN(atan |q|)) is at least the limit A, which holds once
 // d > m, the midpoint below A. That follows from atan |q| > (m / todeg)
 // (1 + 2^-40) (the two roundings move it by 2u); the bound beta is that
-// angle computed upwards with a margin of 2^-38, and unlitFrom = tan(beta)
-// from the library, moved up by four steps of the bits as in stage 2, so
-// that |q| >= unlitFrom gives atan |q| >= beta. Only the segments below it
-// need an arctangent, and their grey takes stage 2, then 3.
+// angle computed with a margin of 2^-38 (more than its two roundings take
+// away), and unlitFrom is the correctly rounded tan(beta) moved up a step of
+// its bits, above tan(beta): |q| >= unlitFrom gives atan |q| >= beta, so
+// RN(atan |q|) >= beta and d >= RN(todeg beta) > m. Only the segments below
+// it need an arctangent, and their grey takes stage 2, then 3. A limit of 0
+// or less leaves every segment unlit (unlitFrom = 0); one of 89 degrees or
+// more, or below 2^-100, makes no bound (every segment takes stage 2).
 
 #include <algorithm>
 #include <bit>
