@@ -47,9 +47,8 @@
 // 2^-26 <= |t| <= 2^26) and r^2 >= 2^-960 (no term below the double range)
 // take this stage; the origin and x = 0 take the rule's literal way (stage 3).
 //
-// Stage 2, the library (libraryBracket). glibc's atan, sin, cos and tan err by
-// less than one ulp on x86-64 by its manual's table of known errors; the guard
-// allows two, as four steps of the double's bits on either side (which covers
+// Stage 2, the library (libraryBracket). glibc's manual lists at most one ulp
+// of error for its atan, sin, cos and tan on x86-64; the guard allows two, as four steps of the double's bits on either side (which covers
 // two ulps on both sides of a power of two). The reference's RN53(f(x)) lies
 // in [lo, hi], so anything made from it by steps that keep the order
 // (rounding, products with a positive constant, the grey rule) lies between
@@ -118,7 +117,8 @@ inline constexpr double u = 0x1p-53;
 inline constexpr double kCosEps = 0x1.fffffffffffdep-1;
 inline constexpr double kSinEps = 0x1.777a5cf72cec6p-24;
 inline constexpr double kTanEps = 0x1.777a5cf72cedfp-24;
-// The smallest value whose single midpoints differ from it exactly.
+// The least |cos| and |sin| that stage 1 takes: below it, its absolute error
+// of 6.8u covers much of a single's spacing, and the reference is as quick.
 inline constexpr double kSmallest = 0x1p-26;
 
 // The double `steps` steps of its bits away from v, towards zero when steps
@@ -135,7 +135,7 @@ inline double stepped(double v, int steps) {
 // The double's low 29 bits place it among the singles of its binade, whose
 // midpoints lie where they read 2^28; the midpoint below the binade's power
 // of two lies 2^27 of its ulps below it. So min(|low - 2^28|, low + 2^27)
-// ulps is at most the distance to the nearest midpoint, in exact integers.
+// ulps is at most the distance to the nearest midpoint, exactly.
 inline bool roundsSurely(double v, double e, float& single) {
     constexpr std::uint64_t kLow = (std::uint64_t{1} << 29) - 1;
     constexpr double kMidpoint = 0x1p28;
