@@ -9,11 +9,14 @@
 //   bench_rings --processes RENDER [ROUNDS] whole vorlane-render processes
 //   bench_rings --floor N                   the floor for N scratches, alone
 //   bench_rings --segments N                the segments of N scratches
+//   bench_rings --stages N                  how often the guarded maths of
+//                                           N scratches took each stage
 
 #include "floor.h"
 #include "machine.h"
 #include "sim/buffercanvas.h"
 #include "sim/rings.h"
+#include "sim/scratch.h"
 #include "wholeprocess.h"
 
 #include <benchmark/benchmark.h>
@@ -130,6 +133,42 @@ int runInProcess(int argc, char** argv) {
     return 0;
 }
 
+// The values of every segment of the default drawing, one thread, counting
+// the values that took the library and the reference.
+int countStages(std::int64_t scratches) {
+    m1::setconstants();
+    Mt19937Source random;
+    const ScratchRules scratchRules{bench::kNmin, bench::kSpan};
+    const SegmentRules segmentRules{bench::kSegmentLength, bench::kAngleLimit,
+                                    bench::kScratchGrey, rounded::unlitFrom(bench::kAngleLimit)};
+    std::int64_t segments = 0;
+    for (std::int64_t i = 0; i < scratches; ++i) {
+        const Scratch scratch = makeScratch([&] { return random.next(); }, scratchRules);
+        ScratchWalk walk(scratch, segmentRules);
+        for (int j = 0; j < scratch.n; ++j)
+            benchmark::DoNotOptimize(walk.line(walk.colour()));
+        segments += scratch.n;
+    }
+    const rounded::StageCounts& counts = rounded::stageCounts;
+    const auto share = [](std::uint64_t count, std::int64_t of) {
+        return 100.0 * static_cast<double>(count) / static_cast<double>(of);
+    };
+    std::printf("%lld scratches, %lld segments\n", static_cast<long long>(scratches),
+                static_cast<long long>(segments));
+    std::printf("polar values:  %.6f %% of segments from the reference (%llu)\n",
+                share(counts.polarReference, segments),
+                static_cast<unsigned long long>(counts.polarReference));
+    std::printf("deviation:     %.4f %% of segments need the arctangent, %.6f %% from the "
+                "reference (%llu)\n",
+                share(counts.deviationLibrary, segments),
+                share(counts.deviationReference, segments),
+                static_cast<unsigned long long>(counts.deviationReference));
+    std::printf("directions:    %.6f %% of scratches from the reference (%llu)\n",
+                share(counts.directionReference, scratches),
+                static_cast<unsigned long long>(counts.directionReference));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -142,6 +181,8 @@ int main(int argc, char** argv) {
         std::printf("%lld\n", static_cast<long long>(bench::segmentsOf(std::atol(argv[2]))));
         return 0;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--stages") == 0)
+        return countStages(std::atol(argv[2]));
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--processes") == 0)
         return bench::compareWholeProcesses(std::filesystem::read_symlink("/proc/self/exe"), argv[2],
                                             argc == 4 ? std::atoi(argv[3]) : 7);

@@ -3,6 +3,14 @@
 // The floor that the drawing is timed against: the values of every segment
 // of the default drawing, computed as leanly as they can be with the same
 // bits, and drawn nowhere.
+//
+// It keeps the plain maths of the rules as written, an atan, one sincos and a
+// tan a segment, and must not learn the drawing's shortcuts (the polar form
+// from x / r, y / r and y / x, the lit test from q): the floor measures what
+// the rules cost when computed as they read, so that a ratio below 1 shows
+// what the shortcuts save. A floor that took them would time the drawing
+// against itself, and its values would no longer be an independent check of
+// the drawing's (tests/bench/test_floor.cpp).
 
 #include "sim/m1.h"
 #include "sim/random.h"

@@ -4,8 +4,7 @@
 // the polar angle of a point about the light source.
 
 #include "numeric.h"
-
-#include <cmath>
+#include "roundedmaths.h"
 
 namespace vorlane::sim::m1 {
 
@@ -19,12 +18,14 @@ void setconstants();
 
 // The polar angle of (x, y) in radians, not reduced to one turn: in
 // (-pi/2, pi/2) for x > 0 and in (pi/2, 3 pi/2) for x < 0, with the single pi.
+// The arctangent is the correctly rounded one: this is the reference that the
+// drawing's faster ways must meet (roundedmaths.h).
 inline double polarangle(double x, double y) {
     if (x == 0.0 && y == 0.0)
         return 0.0;
     if (x == 0.0)
         x = 1e-9;
-    const double a = std::atan(checked(y / x));
+    const double a = rounded::atan(checked(y / x));
     return x < 0.0 ? a + static_cast<double>(pi) : a;
 }
 

@@ -116,6 +116,7 @@ void drawRings(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource&
     scratchRules.span = spanOf(fc1, nmax, scratchRules.nmin);
     segmentRules.s = read<toInt16Round>(fc1, &RingFields::txtscratchcol);
     segmentRules.a = read<toSingle>(fc1, &RingFields::txtanglim);
+    segmentRules.unlitFrom = rounded::unlitFrom(segmentRules.a);
     const std::int32_t lines = read<toInt32Round>(fc1, &RingFields::txtlines);
     if (lines < 1)
         return;

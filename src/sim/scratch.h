@@ -8,9 +8,11 @@
 #include "m1.h"
 #include "numeric.h"
 #include "raster.h"
+#include "roundedmaths.h"
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace vorlane::sim {
 
@@ -23,28 +25,34 @@ inline Colour grey(std::int16_t g) {
     return level * 0x010101;
 }
 
-// The angle in degrees, 0 to 90, between a scratch whose direction has the
-// tangent tt and the tangent of the circle about the source through a point at
-// polar angle phi.
-inline double deviation(double phi, float tt) {
-    // Within the single range: no double lies nearer pi/2 than the tangent's
-    // 1.6e16 needs, so no check.
-    const auto tphi = static_cast<float>(std::tan(phi));
-    double q;
+// The tangent of the angle between a scratch whose direction has the tangent
+// tt and the tangent of the circle about the source at a point whose polar
+// angle has the tangent tphi; none where the scratch runs along the radius.
+inline std::optional<double> deviationQuotient(float tphi, float tt) {
     if (tphi == 0.0f) [[unlikely]] {
         // The start point lies on the x axis or at the source: the circle's
         // tangent is vertical, and q is the limit of the general formula.
         if (tt == 0.0f)
-            return 90.0;
-        q = 1.0 / static_cast<double>(tt);
-    } else {
-        const double m = checked(-1.0f / tphi); // the tangent's slope, single
-        const double denominator = m * tt + 1.0;
-        if (denominator == 0.0) [[unlikely]] // the scratch runs along the radius
-            return 90.0;
-        q = (m - tt) / denominator;
+            return std::nullopt;
+        return 1.0 / static_cast<double>(tt);
     }
-    return std::fabs(static_cast<double>(m1::todeg) * std::atan(q));
+    const double m = checked(-1.0f / tphi); // the tangent's slope, single
+    const double denominator = m * tt + 1.0;
+    if (denominator == 0.0) [[unlikely]] // the scratch runs along the radius
+        return std::nullopt;
+    return (m - tt) / denominator;
+}
+
+// The size in degrees of the angle whose tangent is q, with the correctly
+// rounded arctangent: the reference.
+inline double degreesOf(double q) {
+    return std::fabs(static_cast<double>(m1::todeg) * rounded::atan(q));
+}
+
+// The angle in degrees, 0 to 90, between the scratch and the circle's tangent.
+inline double deviation(float tphi, float tt) {
+    const std::optional<double> q = deviationQuotient(tphi, tt);
+    return q ? degreesOf(*q) : 90.0;
 }
 
 // The grey of a segment at deviation d: white at 0, moving linearly to the
@@ -58,29 +66,73 @@ inline std::int16_t segmentGrey(double d, float a, std::int16_t s) {
     return toInt16Round(255.0 - d / static_cast<double>(a) * span);
 }
 
-// The sine and the cosine of one angle: glibc's sincos gives the same bits as
-// sin and cos apart, in about half their time.
-struct SineCosine {
-    double sin, cos;
-};
-inline SineCosine sineCosine(double angle) {
-    SineCosine result;
-    ::sincos(angle, &result.sin, &result.cos);
-    return result;
-}
-
 // What every scratch shares: the least number of segments and the span above it.
 struct ScratchRules {
     std::int16_t nmin;
     std::int16_t span;
 };
 
-// What every segment shares: its length, the angle limit and the scratch grey.
+// What every segment shares: its length, the angle limit and the scratch
+// grey, and the |q| from which a segment is surely unlit (rounded::unlitFrom()).
 struct SegmentRules {
     float l;
     float a;
     std::int16_t s;
+    double unlitFrom = HUGE_VAL;
 };
+
+// The drawing's maths: each value as the reference gives it, the faster
+// stages first (roundedmaths.h).
+struct GuardedMaths {
+    static rounded::Trigonometry polar(double x, double y, double squared, double r) {
+        return rounded::polar(x, y, squared, r);
+    }
+    static rounded::Trigonometry direction(double theta) { return rounded::direction(theta); }
+    static std::int16_t quotientGrey(double q, const SegmentRules& rules) {
+        const double magnitude = std::fabs(q);
+        if (magnitude >= rules.unlitFrom)
+            return rules.s;
+        // Every grey between those of the library's bracket: the grey rule
+        // keeps the order of d, which keeps that of the arctangent.
+        ++rounded::stageCounts.deviationLibrary;
+        const double todeg = m1::todeg;
+        double lo, hi;
+        if (rounded::libraryBracket(std::atan(magnitude), lo, hi)) {
+            try {
+                const std::int16_t g = segmentGrey(todeg * lo, rules.a, rules.s);
+                if (segmentGrey(todeg * hi, rules.a, rules.s) == g)
+                    return g;
+            } catch (const RuntimeError&) {
+                // One end fails: the reference's value tells whether it does.
+            }
+        }
+        ++rounded::stageCounts.deviationReference;
+        return segmentGrey(degreesOf(magnitude), rules.a, rules.s);
+    }
+};
+
+// Every value from the last stage alone: slow, and the same picture.
+struct ReferenceMaths {
+    static rounded::Trigonometry polar(double x, double y, double, double) {
+        return rounded::referencePolar(x, y);
+    }
+    static rounded::Trigonometry direction(double theta) {
+        return rounded::referenceDirection(theta);
+    }
+    static std::int16_t quotientGrey(double q, const SegmentRules& rules) {
+        return segmentGrey(degreesOf(q), rules.a, rules.s);
+    }
+};
+
+// The grey of a segment whose polar angle has the tangent tphi, on a scratch
+// whose direction has the tangent tt.
+template <typename Maths>
+std::int16_t deviationGrey(float tphi, float tt, const SegmentRules& rules) {
+    const std::optional<double> q = deviationQuotient(tphi, tt);
+    if (!q) [[unlikely]]
+        return segmentGrey(90.0, rules.a, rules.s);
+    return Maths::quotientGrey(*q, rules);
+}
 
 // One scratch: n segments from (x, y) in the direction whose cosine, sine and
 // tangent are ct, st and tt.
@@ -92,17 +144,18 @@ struct Scratch {
 
 // Draws the scratch's four numbers from next() in order, each step failing
 // where its own computation fails.
-template <typename Next> Scratch makeScratch(Next&& next, const ScratchRules& rules) {
+template <typename Maths = GuardedMaths, typename Next>
+Scratch makeScratch(Next&& next, const ScratchRules& rules) {
     Scratch scratch{};
     const float u1 = next();
     scratch.n = toInt16Round(static_cast<float>(rules.span) * u1 + static_cast<float>(rules.nmin));
 
     const float u2 = next();
     const double theta = static_cast<double>(m1::torad) * 360.0 * u2;
-    const SineCosine direction = sineCosine(theta);
-    scratch.ct = toSingle(direction.cos);
-    scratch.st = toSingle(direction.sin);
-    scratch.tt = toSingle(std::tan(theta));
+    const rounded::Trigonometry direction = Maths::direction(theta);
+    scratch.ct = direction.c;
+    scratch.st = direction.s;
+    scratch.tt = direction.t;
 
     const float u3 = next();
     const float u4 = next();
@@ -113,7 +166,7 @@ template <typename Next> Scratch makeScratch(Next&& next, const ScratchRules& ru
 
 // The segments of one scratch in order: colour() for the segment that starts
 // at the current point, then line() for it, which moves on to its end.
-class ScratchWalk {
+template <typename Maths = GuardedMaths> class ScratchWalk {
 public:
     ScratchWalk(const Scratch& scratch, const SegmentRules& rules)
         : scratch_(scratch), rules_(rules), x_(scratch.x), y_(scratch.y) {}
@@ -125,14 +178,11 @@ public:
         if (!(squared >= 0.0))
             __builtin_unreachable();
         const double r = std::sqrt(squared);
-        const double phi = m1::polarangle(x_, y_);
-        const SineCosine polar = sineCosine(phi);
-        const auto cphi = static_cast<float>(polar.cos); // within [-1, 1]: no check
-        const auto sphi = static_cast<float>(polar.sin);
+        const rounded::Trigonometry polar = Maths::polar(x_, y_, squared, r);
         // Rebuilt from the polar form, so the single cphi and sphi enter every step.
-        xe_ = static_cast<double>(scratch_.ct) * rules_.l + static_cast<double>(cphi) * r;
-        ye_ = static_cast<double>(rules_.l) * scratch_.st + static_cast<double>(sphi) * r;
-        return grey(segmentGrey(deviation(phi, scratch_.tt), rules_.a, rules_.s));
+        xe_ = static_cast<double>(scratch_.ct) * rules_.l + static_cast<double>(polar.c) * r;
+        ye_ = static_cast<double>(rules_.l) * scratch_.st + static_cast<double>(polar.s) * r;
+        return grey(deviationGrey<Maths>(polar.t, scratch_.tt, rules_));
     }
 
     ColouredLine line(Colour colour) {

@@ -18,13 +18,15 @@ private slots:
         constexpr std::int64_t kScratches = 3000;
         Mt19937Source drawingStream, floorStream;
         const ScratchRules scratchRules{bench::kNmin, bench::kSpan};
+        m1::setconstants();
         const SegmentRules segmentRules{bench::kSegmentLength, bench::kAngleLimit,
-                                        bench::kScratchGrey};
+                                        bench::kScratchGrey,
+                                        rounded::unlitFrom(bench::kAngleLimit)};
         std::int64_t compared = 0;
         std::int64_t firstDifference = -1; // the index of the first segment that differs
         Scratch scratch{};
         int left = 0;
-        std::optional<ScratchWalk> walk;
+        std::optional<ScratchWalk<>> walk;
         const std::int64_t segments =
             bench::floorSegments(floorStream, kScratches, [&](bench::SegmentValues values) {
                 while (left == 0) {

@@ -21,7 +21,7 @@ diff -u "$expected" "$work/files" || fail "the package's files differ from $expe
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version $(dpkg-deb -f "$deb" Version)"
 # dpkg-shlibdeps found the Qt libraries; the font is named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6gui6 libc6 fonts-liberation qt6-qpa-plugins; do
+for package in libqt6widgets6 libqt6gui6 libc6 libmpfr6 fonts-liberation qt6-qpa-plugins; do
     [[ ", $depends," == *", $package "* || ", $depends," == *", $package,"* ]] ||
         fail "Depends lacks $package: $depends"
 done

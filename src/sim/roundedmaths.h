@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The drawing's arctangents, sines, cosines and tangents, each as the
+// correctly rounded double would give it, so that a picture is the same on
+// every machine, C library and processor. Three stages, each tried only where
+// the one before cannot prove its result:
+//
+//   1. the geometry: cos, sin and tan of a point's polar angle from x / r,
+//      y / r and y / x, rotated by the single pi's excess for x < 0;
+//   2. the C library's own function, trusted to within two ulps;
+//   3. MPFR at 53 bits over the double's exponent range: the reference.
+//
+// Why a guard that holds gives the reference's value
+// --------------------------------------------------
+// u = 2^-53. A single s is the rounding of an exact value v exactly when v
+// lies strictly between the midpoints m- and m+ from s to its neighbours (a
+// value on a midpoint goes to the even one). The drawing takes each value as
+// a double first, RN53(v), and then the single. If v - m- > u|v| + |v - v^|
+// for a computed v^, then RN53(v) > m- too, so RN24(RN53(v)) = s. So a value
+// v^ with an error bound e is accepted when v^ - m- > e' and m+ - v^ > e',
+// where e' = e + 2u|v^| covers the double's rounding and the computation of e'
+// itself (its constants are padded by a tenth). The distances to the
+// midpoints come exactly from v^'s bits (roundsSurely()), for singles of the
+// normal range. Values below 2^-26, and the ties, go to the next stage.
+//
+// Stage 1, the polar form (polarShortcut). The reference's angle is
+// phi = RN(atan(RN(y/x))), plus the single pi p (rounded) for x < 0. The
+// quotient's rounding moves atan by at most u |q| / (1 + q^2) <= u/2, the
+// arctangent's by u (|atan| < 2), the sum's by 4u (phi < 4.72): phi lies
+// within delta = 6u of t0 + (x < 0 ? eps : 0), where t0 is the exact angle of
+// (x, y) and eps = p - pi. The cosine and the sine move by at most delta. With
+// r^ = RN(sqrt(RN(RN(x^2) + RN(y^2)))) = r (1 + eta), |eta| <= 2.02u, x / r^
+// rounded is cos t0 within 3.1u relatively, y / r^ likewise sin t0, and y / x
+// rounded is tan t0 within u. For x < 0 the values are rotated by eps:
+// cos t0 cos eps - sin t0 sin eps and sin t0 cos eps + cos t0 sin eps with the
+// rounded cos eps and sin eps add 2.1u relative to each product and u to the
+// sum; as |cos t0| <= |cos(t0 + eps)| + eps, all of it stays within 6.3u |v^|
+// + 1e-6 u. So for cosine and sine: e = 6.3u |v^| + 6.1u.
+// The tangent moves by delta (1 + t^2)(1 + 2^-20) from t0 (+ eps) to phi, as
+// |t| <= 2^26 keeps the pole 2^-26 away. For x > 0 t^ = RN(y/x) has the
+// relative error u. For x < 0 it is (t^0 + T) / (1 - t^0 T) with T = RN(tan
+// eps): the numerator errs by u |t^0| + u T absolutely and u relatively, the
+// denominator by 3u |t^0 T| absolutely and u relatively, the quotient by u;
+// rotatedTangentError() adds these up from the computed parts (padded by 2 %,
+// for the parts' own small errors). Only |cos|, |sin| >= 2^-26 (so
+// 2^-26 <= |t| <= 2^26) and r^2 >= 2^-960 (no term below the double range)
+// take this stage; the origin and x = 0 take the rule's literal way (stage 3).
+//
+// Stage 2, the library (libraryBracket). glibc's manual lists at most one ulp
+// of error for its atan, sin, cos and tan on x86-64; the guard allows two, as four steps of the double's bits on either side (which covers
+// two ulps on both sides of a power of two). The reference's RN53(f(x)) lies
+// in [lo, hi], so anything made from it by steps that keep the order
+// (rounding, products with a positive constant, the grey rule) lies between
+// what lo and hi give: when those agree, it is the reference's. Without
+// glibc this stage is skipped.
+//
+// The lit test (unlitFrom). A segment is unlit when the single of
+// d = RN(todeg RN(atan |q|)) is at least the limit A, which holds once
+// d > m, the midpoint below A. That follows from atan |q| > (m / todeg)
+// (1 + 2^-40) (the two roundings move it by 2u); the bound beta is that
+// angle computed with a margin of 2^-38 (more than its two roundings take
+// away), and unlitFrom is the correctly rounded tan(beta) moved up a step of
+// its bits, above tan(beta): |q| >= unlitFrom gives atan |q| >= beta, so
+// RN(atan |q|) >= beta and d >= RN(todeg beta) > m. Only the segments below
+// it need an arctangent, and their grey takes stage 2, then 3. A limit of 0
+// or less leaves every segment unlit (unlitFrom = 0); one of 89 degrees or
+// more, or below 2^-100, makes no bound (every segment takes stage 2).
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+namespace vorlane::sim::rounded {
+
+// The reference: the correctly rounded double of each function, from MPFR.
+double atan(double x);
+double sin(double x);
+double cos(double x);
+double tan(double x);
+
+// The cosine, sine and tangent of an angle, each rounded to single.
+struct Trigonometry {
+    float c, s, t;
+};
+
+// How often this thread's values took the later stages: the polar values of
+// a segment that reached the reference, the directions of a scratch likewise
+// (every direction starts at the library), and the arctangents of deviations
+// that reached the library and the reference.
+struct StageCounts {
+    std::uint64_t polarReference = 0;
+    std::uint64_t directionReference = 0;
+    std::uint64_t deviationLibrary = 0, deviationReference = 0;
+};
+inline thread_local StageCounts stageCounts;
+
+// The polar angle of (x, y) as the drawing rule takes it (the single pi added
+// for x < 0, 1e-9 in the place of x = 0) and its cosine, sine and tangent,
+// all correctly rounded: the last stage.
+Trigonometry referencePolar(double x, double y);
+
+// The cosine, sine and tangent of theta, correctly rounded to double and then
+// to single: through stages 2 and 3, and from stage 3 alone.
+Trigonometry direction(double theta);
+Trigonometry referenceDirection(double theta);
+
+// The least |q| from which a segment is surely unlit at the angle limit a:
+// 0 for a <= 0 (every segment is unlit), infinity where no bound is made.
+double unlitFrom(float a);
+
+namespace detail {
+
+inline constexpr double u = 0x1p-53;
+// eps = single pi - pi, and its cosine, sine and tangent rounded to double.
+inline constexpr double kCosEps = 0x1.fffffffffffdep-1;
+inline constexpr double kSinEps = 0x1.777a5cf72cec6p-24;
+inline constexpr double kTanEps = 0x1.777a5cf72cedfp-24;
+// The least |cos| and |sin| that stage 1 takes: below it, its absolute error
+// of 6.8u covers much of a single's spacing, and the reference is as quick.
+inline constexpr double kSmallest = 0x1p-26;
+
+// The double `steps` steps of its bits away from v, towards zero when steps
+// is negative; v is finite, nonzero and further than |steps| steps from zero.
+inline double stepped(double v, int steps) {
+    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) + static_cast<std::int64_t>(steps));
+}
+
+} // namespace detail
+
+// Whether v^, within e of an exact v with 2^-26 <= |v^| <= 2^27, proves the
+// single of RN53(v): v^ lies further than e + 2u|v^| (the double's rounding)
+// from every midpoint between singles. On success `single` is that single.
+// The double's low 29 bits place it among the singles of its binade, whose
+// midpoints lie where they read 2^28; the midpoint below the binade's power
+// of two lies 2^27 of its ulps below it. So min(|low - 2^28|, low + 2^27)
+// ulps is at most the distance to the nearest midpoint, exactly.
+inline bool roundsSurely(double v, double e, float& single) {
+    constexpr std::uint64_t kLow = (std::uint64_t{1} << 29) - 1;
+    constexpr double kMidpoint = 0x1p28;
+    constexpr std::uint64_t kExponent = std::uint64_t{0x7ff} << 52;
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    // Integers below 2^30, exact as doubles; in doubles, without branches.
+    const auto low = static_cast<double>(static_cast<std::int64_t>(bits & kLow));
+    const double distance = std::min(std::fabs(low - kMidpoint), low + kMidpoint / 2);
+    // The ulp of v^: 2^(its exponent - 52), exact.
+    const double ulp = std::bit_cast<double>((bits & kExponent) - (std::uint64_t{52} << 52));
+    single = static_cast<float>(v);
+    return distance * ulp > e + 2.2 * detail::u * std::fabs(v);
+}
+
+// The error bound of a cosine or sine from the polar form, stage 1.
+inline double polarError(double v) {
+    return 7.0 * detail::u * std::fabs(v) + 6.8 * detail::u;
+}
+
+// The error bound of a tangent t^ from the polar form whose own rounding
+// errs by `relative`: the angle's error through the slope 1 + t^2, and the
+// computation's.
+inline double tangentError(double t, double relative) {
+    return 6.2 * detail::u * (1.0 + t * t) * 1.02 + relative * std::fabs(t);
+}
+
+// The relative error of (t0 + T) / (1 - t0 T), the tangent rotated by eps.
+inline double rotatedTangentError(double t0, double numerator, double denominator) {
+    using detail::u;
+    const double n = (u * std::fabs(t0) + u * detail::kTanEps) / std::fabs(numerator) + u;
+    const double d = 3.0 * u * std::fabs(t0) * detail::kTanEps / std::fabs(denominator) + u;
+    return (n + d + u) * 1.02;
+}
+
+// Stage 1: cos, sin and tan of the point's polar angle from its geometry;
+// false when the guard cannot prove all three (or the point is outside the
+// stage's range), and then `out` is undefined. `squared` and `r` are the
+// drawing's x^2 + y^2 and its root.
+inline bool polarShortcut(double x, double y, double squared, double r, Trigonometry& out) {
+    if (!(squared >= 0x1p-960) || x == 0.0)
+        return false;
+    double c = x / r;
+    double s = y / r;
+    double t = y / x;
+    double tError;
+    if (x > 0.0) {
+        tError = tangentError(t, 1.01 * detail::u);
+    } else {
+        const double rc = c * detail::kCosEps - s * detail::kSinEps;
+        const double rs = s * detail::kCosEps + c * detail::kSinEps;
+        const double numerator = t + detail::kTanEps;
+        const double denominator = 1.0 - t * detail::kTanEps;
+        const double rotated = numerator / denominator;
+        tError = tangentError(rotated, rotatedTangentError(t, numerator, denominator));
+        c = rc;
+        s = rs;
+        t = rotated;
+    }
+    if (!(std::fabs(c) >= detail::kSmallest && std::fabs(s) >= detail::kSmallest))
+        return false;
+    return roundsSurely(c, polarError(c), out.c) && roundsSurely(s, polarError(s), out.s) &&
+           roundsSurely(t, tError, out.t);
+}
+
+// The cosine, sine and tangent of the polar angle of (x, y) as the drawing
+// rule takes it, each correctly rounded to double and then to single.
+inline Trigonometry polar(double x, double y, double squared, double r) {
+    Trigonometry values;
+    if (!polarShortcut(x, y, squared, r, values)) [[unlikely]]
+        values = referencePolar(x, y);
+    return values;
+}
+
+// Stage 2: the doubles between which the correctly rounded f(v) lies, from
+// the library's value `library` of f(v); false when the library cannot be
+// trusted here (none but glibc, or a value at zero or infinity).
+inline bool libraryBracket(double library, double& lo, double& hi) {
+#ifdef __GLIBC__
+    constexpr int kSteps = 4;
+    const std::uint64_t magnitude = std::bit_cast<std::uint64_t>(std::fabs(library));
+    if (magnitude <= kSteps || magnitude >= std::bit_cast<std::uint64_t>(HUGE_VAL) - kSteps)
+        return false;
+    lo = detail::stepped(library, library > 0.0 ? -kSteps : kSteps);
+    hi = detail::stepped(library, library > 0.0 ? kSteps : -kSteps);
+    return true;
+#else
+    (void)library, (void)lo, (void)hi;
+    return false;
+#endif
+}
+
+} // namespace vorlane::sim::rounded
