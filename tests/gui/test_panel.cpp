@@ -3,6 +3,7 @@
 
 #include "panel/controlpanel.h"
 #include "panel/controltable.h"
+#include "contrast.h"
 #include "pixels.h"
 #include "sim/buffercanvas.h"
 #include "sim/errors.h"
@@ -25,6 +26,8 @@
 
 using namespace vorlane;
 using panel::ControlPanel;
+using test::backAndText;
+using test::contrast;
 using test::greyPixel;
 
 namespace {
@@ -73,38 +76,6 @@ private:
     QString style_ = QApplication::style()->name();
     QPalette palette_ = QApplication::palette();
 };
-
-// The contrast of two colours as the web's accessibility guidelines define it.
-double contrast(QRgb a, QRgb b) {
-    const auto luminance = [](QRgb rgb) {
-        const auto linear = [](int c) {
-            const double s = c / 255.0;
-            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) +
-               0.0722 * linear(qBlue(rgb));
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The commonest colour in the area (its background) and the one that
-// contrasts with it most (the heart of its text's strokes).
-std::pair<QRgb, QRgb> backAndText(const QImage& image, const QRect& area) {
-    QHash<QRgb, int> counts;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            ++counts[image.pixel(x, y)];
-    QRgb back = counts.constBegin().key();
-    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
-        if (it.value() > counts.value(back))
-            back = it.key();
-    QRgb text = back;
-    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
-        if (contrast(it.key(), back) > contrast(text, back))
-            text = it.key();
-    return {back, text};
-}
 
 } // namespace
 
