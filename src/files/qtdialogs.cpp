@@ -62,8 +62,8 @@ private:
         // Where the screen is too narrow, long names are cut rather than
         // the other columns.
         if (missing > 0)
-            header.resizeSection(0, std::max(header.sectionSize(0) - missing,
-                                             header.sectionSizeHint(0)));
+            header.resizeSection(
+                0, std::max(header.sectionSize(0) - missing, header.sectionSizeHint(0)));
     }
 
     QFileDialog& dialog_;

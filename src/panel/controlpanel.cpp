@@ -245,8 +245,8 @@ ControlPanel::ControlPanel() {
         if (!seenAtDesignSize(*row))
             control(QString::fromLatin1(row->name))
                 .setAccessibleDescription(QStringLiteral("Outside the panel's visible area"));
-    const auto first = std::ranges::find_if(
-        order, [](const ControlData* row) { return seenAtDesignSize(*row); });
+    const auto first =
+        std::ranges::find_if(order, [](const ControlData* row) { return seenAtDesignSize(*row); });
     if (first != order.end())
         control(QString::fromLatin1((*first)->name)).setFocus();
 }

@@ -95,9 +95,9 @@ inline constexpr ControlData kControls[] = {
 
 // Each entry field's label, which also names it for a screen reader.
 inline constexpr std::pair<const char*, const char*> kFieldLabels[] = {
-    {"Label1", "txtsegmin"}, {"Label3", "txtsegmax"},    {"Label4", "txtlines"},
+    {"Label1", "txtsegmin"},    {"Label3", "txtsegmax"},     {"Label4", "txtlines"},
     {"Label5", "txtseglength"}, {"Label7", "txtscratchcol"}, {"Label8", "txtsky"},
-    {"Label9", "txtdrawwidth"}, {"Label12", "txtanglim"},  {"Label2", "txtlam"},
+    {"Label9", "txtdrawwidth"}, {"Label12", "txtanglim"},    {"Label2", "txtlam"},
 };
 
 // The size of the panel's client area.

@@ -442,11 +442,12 @@ void EndToEnd::thePanelCanBeReadOnEveryDesktop() {
              }),
              "the focus did not start in smin");
     const QImage screen = ui_->grab();
-    screen.save(QStringLiteral("endtoend-%1.png").arg(QString::fromLatin1(QTest::currentDataTag())));
+    screen.save(
+        QStringLiteral("endtoend-%1.png").arg(QString::fromLatin1(QTest::currentDataTag())));
     const std::pair<const char*, const char*> shown[] = {
-        {"smax", "label"},        {"sky col", "label"},   {"width", "label"},
+        {"smax", "label"},        {"sky col", "label"},    {"width", "label"},
         {"seg ln", "text"},       {"scratch col", "text"}, {"sky col", "text"},
-        {"width", "text"},        {"anglim", "text"},     {"draw rings", "push button"},
+        {"width", "text"},        {"anglim", "text"},      {"draw rings", "push button"},
         {"Clear", "push button"},
     };
     for (const auto& [name, role] : shown) {

@@ -1,16 +1,16 @@
 #include "files/qtdialogs.h"
 #include "scripted.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
-#include <QAbstractButton>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QHeaderView>
 #include <QTimer>
 #include <QTreeView>
 
@@ -63,8 +63,9 @@ private slots:
         whenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
         QCOMPARE(dialogs.chooseFile({FileRequest::Kind::Open, "Open a file", kRequest.filters}),
                  std::nullopt);
-        QCOMPARE(QDir(home_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList());
+        QCOMPARE(
+            QDir(home_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
     }
 
     void saveDialogShowsTheRequest() {
@@ -117,15 +118,18 @@ private slots:
         int rows = 0;
         whenShown<QFileDialog>([&](QFileDialog& dialog) {
             auto* list = dialog.findChild<QTreeView*>("treeView");
-            if (list && QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) > 0; })) {
+            if (list &&
+                QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) > 0; })) {
                 QTest::qWait(50); // for the view to lay them out
                 rows = list->model()->rowCount(list->rootIndex());
                 const QHeaderView& header = *list->header();
                 // A long name may be elided, as in any list of files; nothing else.
                 for (int column = 0; column < header.count(); ++column)
-                    if ((column > 0 && header.sectionSize(column) <
-                                           static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column)) ||
-                        header.sectionViewportPosition(column) + header.sectionSize(column) > list->viewport()->width())
+                    if ((column > 0 &&
+                         header.sectionSize(column) <
+                             static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column)) ||
+                        header.sectionViewportPosition(column) + header.sectionSize(column) >
+                            list->viewport()->width())
                         cut << header.model()->headerData(column, Qt::Horizontal).toString();
             }
             dialog.reject();

@@ -1,9 +1,9 @@
 // The control panel fc1 on its own: its fields, its controls and "draw
 // rings", drawing on a canvas that lives only in memory.
 
+#include "contrast.h"
 #include "panel/controlpanel.h"
 #include "panel/controltable.h"
-#include "contrast.h"
 #include "pixels.h"
 #include "sim/buffercanvas.h"
 #include "sim/errors.h"
@@ -228,7 +228,8 @@ private slots:
                 (!row.back && row.kind != Kind::Label))
                 continue;
             // Inside the fields' and buttons' frames.
-            const QRect area = control.contentsRect().adjusted(3, 3, -3, -3).translated(control.pos());
+            const QRect area =
+                control.contentsRect().adjusted(3, 3, -3, -3).translated(control.pos());
             const auto [back, text] = backAndText(shot, area);
             // A button shades its face from the design's colour.
             if (row.kind != Kind::Button)
@@ -236,11 +237,13 @@ private slots:
             if (row.fore && contrast(*row.fore, back) < 4.5)
                 QVERIFY2(contrast(text, QColor(*row.fore).rgb()) < 1.2, row.name);
             else
-                QVERIFY2(contrast(text, back) >= 4.5,
-                         qPrintable(QStringLiteral("%1: %2").arg(row.name).arg(contrast(text, back))));
+                QVERIFY2(
+                    contrast(text, back) >= 4.5,
+                    qPrintable(QStringLiteral("%1: %2").arg(row.name).arg(contrast(text, back))));
             ++checked;
         }
-        QCOMPARE(checked, 17); // every label in sight, every field and button with a fixed background
+        QCOMPARE(checked,
+                 17); // every label in sight, every field and button with a fixed background
     }
 
     // Each control that takes the focus has a name for a screen reader, and
@@ -249,21 +252,28 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("outside");
-        QTest::newRow("smin") << "txtsegmin" << "smin" << false;
-        QTest::newRow("anglim") << "txtanglim" << "anglim" << false;
-        QTest::newRow("draw rings") << "cmdhex" << "draw rings" << false;
-        QTest::newRow("lam") << "txtlam" << "lam, nm" << true;
-        QTest::newRow("solcheck") << "Command2" << "solcheck" << true;
-        QTest::newRow("check box") << "k6" << "6" << true;
+        QTest::newRow("smin") << "txtsegmin"
+                              << "smin" << false;
+        QTest::newRow("anglim") << "txtanglim"
+                                << "anglim" << false;
+        QTest::newRow("draw rings") << "cmdhex"
+                                    << "draw rings" << false;
+        QTest::newRow("lam") << "txtlam"
+                             << "lam, nm" << true;
+        QTest::newRow("solcheck") << "Command2"
+                                  << "solcheck" << true;
+        QTest::newRow("check box") << "k6"
+                                   << "6" << true;
     }
 
     void controlsThatTakeTheFocusAreNamed() {
         QFETCH(QString, control);
-        QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(&panel_->control(control));
+        QAccessibleInterface* shown =
+            QAccessible::queryAccessibleInterface(&panel_->control(control));
         QVERIFY(shown);
         QTEST(shown->text(QAccessible::Name), "name");
-        QTEST(shown->text(QAccessible::Description).contains("outside the panel's visible area",
-                                                              Qt::CaseInsensitive),
+        QTEST(shown->text(QAccessible::Description)
+                  .contains("outside the panel's visible area", Qt::CaseInsensitive),
               "outside");
         // The others alike.
         for (QWidget* other : panel_->findChildren<QWidget*>())

@@ -233,12 +233,14 @@ private slots:
     // The panel's title bar stays within reach, whatever is dragged or
     // resized; the canvas stays where it is.
     void thePanelCannotBeLost_data() {
-        QTest::addColumn<QPoint>("dragTo");   // from the area's bottom-right corner
+        QTest::addColumn<QPoint>("dragTo");  // from the area's bottom-right corner
         QTest::addColumn<QSize>("mainSize"); // afterwards, if any
         QTest::addColumn<bool>("moved");
         QTest::newRow("dragged past the bottom-right corner") << QPoint(20, 20) << QSize() << true;
-        QTest::newRow("dragged into the corner, main shrinks") << QPoint(-150, -60) << QSize(500, 400) << true;
-        QTest::newRow("dragged above the top-left corner") << QPoint(-2000, -2000) << QSize() << true;
+        QTest::newRow("dragged into the corner, main shrinks")
+            << QPoint(-150, -60) << QSize(500, 400) << true;
+        QTest::newRow("dragged above the top-left corner")
+            << QPoint(-2000, -2000) << QSize() << true;
         QTest::newRow("half out to the right") << QPoint(-100, -300) << QSize() << false;
         QTest::newRow("main shrinks narrower than the panel")
             << QPoint(-150, -300) << QSize(100, 300) << true;
@@ -257,10 +259,10 @@ private slots:
             main().resize(mainSize);
         }
         QTRY_VERIFY2(panel.reachable(area), qPrintable(QStringLiteral("at %1, %2 in %3 x %4")
-                                                          .arg(panel.frame().x())
-                                                          .arg(panel.frame().y())
-                                                          .arg(area.width())
-                                                          .arg(area.height())));
+                                                           .arg(panel.frame().x())
+                                                           .arg(panel.frame().y())
+                                                           .arg(area.width())
+                                                           .arg(area.height())));
         QTEST(panel.frame().pos() != target, "moved");
         QCOMPARE(canvasFrame().geometry(), canvas);
     }
