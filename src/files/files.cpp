@@ -141,6 +141,7 @@ void Files::apidialogbox(const QString& mode, const QString& title, const QStrin
         return;
     }
     confirmedName_ = QFileInfo(*path).fileName();
+    folder_ = QFileInfo(*path).absolutePath();
     dlgfile = withDefaultExtension(cleanedName(confirmedName_), defaultExtension);
 }
 
@@ -162,7 +163,8 @@ void Files::saveChosenFile(const QString& title, const QByteArray& content) {
 }
 
 void Files::reportNotSaved(const QString& title, const QString& reason) {
-    dialogs_.reportError(title, QStringLiteral("Could not save \"%1\": %2").arg(dlgfile, reason));
+    dialogs_.reportError(
+        title, QStringLiteral("Could not save \"%1\" in \"%2\": %3").arg(dlgfile, folder_, reason));
 }
 
 void Files::savimage(const QImage& image) {

@@ -45,6 +45,8 @@ private:
     // The name that the dialog confirmed, before the clean-up and the
     // default extension made dlgfile of it.
     QString confirmedName_;
+    // The folder in which it was chosen, as the dialog gave it.
+    QString folder_;
 };
 
 } // namespace vorlane::files

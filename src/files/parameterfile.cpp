@@ -124,6 +124,16 @@ Contents read(const QByteArray& fileName) {
     if (const QString* problem = std::get_if<QString>(&loaded))
         return failure(*problem);
     const QByteArray& bytes = std::get<QByteArray>(loaded);
+    // Judged first, on the bytes: a picture or any other file picked by
+    // mistake is named as such, not by what else is wrong with it.
+    const qsizetype lineEnd = bytes.indexOf('\n');
+    QByteArray firstLine = lineEnd < 0 ? bytes : bytes.first(lineEnd);
+    if (firstLine.endsWith('\r'))
+        firstLine.chop(1);
+    if (firstLine != kFirstLine)
+        return failure(QStringLiteral("it is not a Vorlane parameter file (its first line is "
+                                      "not \"%1\")")
+                           .arg(QLatin1String(kFirstLine)));
     if (bytes.size() > kMaxBytes)
         return failure(QStringLiteral("the file is longer than %1 bytes").arg(kMaxBytes));
 
@@ -140,10 +150,6 @@ Contents read(const QByteArray& fileName) {
         if (line.endsWith(u'\r'))
             line.chop(1);
     }
-    if (lines.first() != QLatin1String(kFirstLine))
-        return failure(
-            QStringLiteral("the first line is not \"%1\"").arg(QLatin1String(kFirstLine)));
-
     Contents contents;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QString& line = lines[i];

@@ -1,13 +1,83 @@
 #include "qtdialogs.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QStringList>
+#include <QTimer>
+#include <QTreeView>
+
+#include <algorithm>
 
 namespace vorlane::files {
 
-QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {}
+namespace {
+
+// Widens the dialog until its list of files shows every column whole: Qt
+// sizes the Size, Type and Date columns for sample texts shorter than many
+// real ones, and the dialog for its own defaults rather than its columns.
+class WholeColumns final : public QObject {
+public:
+    explicit WholeColumns(QFileDialog& dialog) : QObject(&dialog), dialog_(dialog) {
+        dialog.installEventFilter(this);
+        // The files come in after the dialog is shown; the view lays them
+        // out later still.
+        if (auto* files = dialog.findChild<QFileSystemModel*>())
+            connect(files, &QFileSystemModel::directoryLoaded, this,
+                    [this] { QTimer::singleShot(0, this, &WholeColumns::fit); });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            fit();
+        return false;
+    }
+
+private:
+    void fit() {
+        auto* list = dialog_.findChild<QTreeView*>(QStringLiteral("treeView"));
+        if (!list)
+            return;
+        QHeaderView& header = *list->header();
+        for (int column = 1; column < header.count(); ++column)
+            header.setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        // Room for a scroll bar that a longer list brings.
+        int missing = header.length() + list->verticalScrollBar()->sizeHint().width() -
+                      list->viewport()->width();
+        if (missing <= 0)
+            return;
+        const int wider =
+            std::min(missing, dialog_.screen()->availableGeometry().width() - dialog_.width());
+        if (wider > 0) {
+            dialog_.resize(dialog_.width() + wider, dialog_.height());
+            missing -= wider;
+        }
+        // Where the screen is too narrow, long names are cut rather than
+        // the other columns.
+        if (missing > 0)
+            header.resizeSection(
+                0, std::max(header.sectionSize(0) - missing, header.sectionSizeHint(0)));
+    }
+
+    QFileDialog& dialog_;
+};
+
+} // namespace
+
+QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {
+    // Qt's file dialog keeps its history, folders and columns in the user's
+    // settings of all Qt programs, reading them when it opens and writing
+    // them when it closes; Vorlane keeps nothing between runs, so those
+    // settings go to a folder that cannot exist.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+}
 
 std::optional<QString> QtDialogs::chooseFile(const FileRequest& request) {
     QFileDialog dialog(owner_, request.title);
@@ -29,6 +99,7 @@ std::optional<QString> QtDialogs::chooseFile(const FileRequest& request) {
     if (!nameFilters.isEmpty())
         dialog.selectNameFilter(nameFilters.first());
 
+    new WholeColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();

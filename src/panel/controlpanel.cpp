@@ -11,10 +11,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace vorlane::panel {
@@ -36,6 +40,35 @@ std::pair<QPalette::ColorRole, QPalette::ColorRole> colourRoles(Kind kind) {
         break;
     }
     return {QPalette::Window, QPalette::WindowText};
+}
+
+// The style that draws every panel, and each of its controls: a style set on
+// a widget does not pass to its children.
+QStyle& panelStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = QStyleFactory::create(QString::fromLatin1(kStyle));
+        if (!style)
+            throw std::logic_error(std::string("no style ") + kStyle);
+        // Deleted with the application, after every window.
+        style->setParent(QCoreApplication::instance());
+    }
+    return *style;
+}
+
+// The style's own palette with every colour set, so that none comes from the
+// desktop's palette, then or later.
+QPalette fixedPalette(const QStyle& style) {
+    const QPalette standard = style.standardPalette();
+    QPalette fixed;
+    for (int group = 0; group < QPalette::NColorGroups; ++group)
+        for (int role = 0; role < QPalette::NColorRoles; ++role)
+            if (role != QPalette::NoRole) {
+                const auto g = QPalette::ColorGroup(group);
+                const auto r = QPalette::ColorRole(role);
+                fixed.setBrush(g, r, standard.brush(g, r));
+            }
+    return fixed;
 }
 
 QFont toQFont(const Font& data) {
@@ -131,6 +164,7 @@ QWidget* buildControl(const ControlData& data, QWidget& panel) {
     control->setGeometry(screen::positionPixels(data.left), screen::positionPixels(data.top),
                          screen::sizePixels(data.width), screen::sizePixels(data.height));
 
+    control->setStyle(&panelStyle());
     const auto [backRole, foreRole] = colourRoles(data.kind);
     QPalette palette = control->palette();
     if (data.back)
@@ -148,8 +182,9 @@ QWidget* buildControl(const ControlData& data, QWidget& panel) {
     return control;
 }
 
-// Focus moves through the controls that take it, in increasing tab number.
-void orderTabs(const QHash<QString, QWidget*>& controls) {
+// Focus moves through the controls that take it, in increasing tab number;
+// gives them in that order.
+std::vector<const ControlData*> orderTabs(const QHash<QString, QWidget*>& controls) {
     std::vector<const ControlData*> order;
     for (const ControlData& row : kControls)
         if (controls.value(QString::fromLatin1(row.name))->focusPolicy() & Qt::TabFocus)
@@ -158,6 +193,11 @@ void orderTabs(const QHash<QString, QWidget*>& controls) {
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(controls.value(QString::fromLatin1(order[i - 1]->name)),
                              controls.value(QString::fromLatin1(order[i]->name)));
+    return order;
+}
+
+bool seenAtDesignSize(const ControlData& row) {
+    return row.left + row.width <= kClientWidth && row.top + row.height <= kClientHeight;
 }
 
 // A control as the kind of widget that the caller needs.
@@ -183,7 +223,8 @@ public:
 ControlPanel::ControlPanel() {
     setWindowTitle(QStringLiteral("Controls"));
     setFixedSize(screen::sizePixels(kClientWidth), screen::sizePixels(kClientHeight));
-    QPalette background = palette();
+    setStyle(&panelStyle());
+    QPalette background = fixedPalette(panelStyle());
     background.setColor(QPalette::Window, QColor(kBackColor));
     setPalette(background);
     setAutoFillBackground(true);
@@ -191,10 +232,23 @@ ControlPanel::ControlPanel() {
 
     for (const ControlData& row : kControls)
         controls_.insert(QString::fromLatin1(row.name), buildControl(row, *this));
-    orderTabs(controls_);
-    // A screen reader names each field by the caption beside it.
-    for (const sim::RingField& row : sim::kRingFieldsByName)
-        field(QString::fromLatin1(row.name)).setAccessibleName(QString::fromLatin1(row.caption));
+    // A screen reader names each field by its label.
+    for (const auto& [labelName, fieldName] : kFieldLabels) {
+        auto& label = narrowed<QLabel>(control(QString::fromLatin1(labelName)));
+        label.setBuddy(&field(QString::fromLatin1(fieldName)));
+        label.buddy()->setAccessibleName(label.text());
+    }
+    // Tab also reaches the controls beyond the visible area, which a screen
+    // reader then says; the focus starts in the first one that can be seen.
+    const std::vector<const ControlData*> order = orderTabs(controls_);
+    for (const ControlData* row : order)
+        if (!seenAtDesignSize(*row))
+            control(QString::fromLatin1(row->name))
+                .setAccessibleDescription(QStringLiteral("Outside the panel's visible area"));
+    const auto first =
+        std::ranges::find_if(order, [](const ControlData* row) { return seenAtDesignSize(*row); });
+    if (first != order.end())
+        control(QString::fromLatin1((*first)->name)).setFocus();
 }
 
 QWidget& ControlPanel::control(const QString& name) const {

@@ -8,6 +8,7 @@
 #include <QRgb>
 
 #include <optional>
+#include <utility>
 
 namespace vorlane::panel::design {
 
@@ -38,6 +39,10 @@ inline constexpr std::optional<QRgb> kDefault;
 // family stands in for it, the one that scripts/install-deps installs, so that
 // the panel looks the same on every machine.
 inline constexpr const char* kFamily = "Liberation Sans";
+// Its colours were chosen for a light theme: one style draws it, in that
+// style's light palette, whatever the desktop's style and palette, so that
+// no dark theme puts light text on the panel's fixed light backgrounds.
+inline constexpr const char* kStyle = "Fusion";
 // Also the font of the controls without their own.
 inline constexpr Font kPlain{8.25, false};
 inline constexpr Font kBold{8.25, true};
@@ -87,6 +92,13 @@ inline constexpr ControlData kControls[] = {
     {"k6", Kind::TickedCheckBox, "6", 2160, 7560, 615, 255, kDefault, kDefault, {}, 29},
 };
 // clang-format on
+
+// Each entry field's label, which also names it for a screen reader.
+inline constexpr std::pair<const char*, const char*> kFieldLabels[] = {
+    {"Label1", "txtsegmin"},    {"Label3", "txtsegmax"},     {"Label4", "txtlines"},
+    {"Label5", "txtseglength"}, {"Label7", "txtscratchcol"}, {"Label8", "txtsky"},
+    {"Label9", "txtdrawwidth"}, {"Label12", "txtanglim"},    {"Label2", "txtlam"},
+};
 
 // The size of the panel's client area.
 inline constexpr float kClientWidth = 1980.0f;

@@ -8,6 +8,9 @@
 namespace vorlane::shell {
 
 ChildFrame::ChildFrame(QMdiArea& area, QWidget* content, Qt::WindowFlags flags) {
+    // Where the content wants the focus to start; moving it into the frame
+    // forgets that.
+    QWidget* firstFocus = content->focusWidget();
     setWidget(content);
     setWindowTitle(content->windowTitle());
     area.addSubWindow(this);
@@ -15,6 +18,8 @@ ChildFrame::ChildFrame(QMdiArea& area, QWidget* content, Qt::WindowFlags flags) 
     setWindowFlags(flags);
     // A child widget would otherwise appear with its parent.
     hide();
+    if (firstFocus)
+        firstFocus->setFocus();
 }
 
 void ChildFrame::setTop(float twips) {

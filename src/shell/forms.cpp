@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 #include "panel/controlpanel.h"
 #include "screen/twips.h"
+#include "titlebarinreach.h"
 
 namespace vorlane::shell {
 
@@ -40,6 +41,8 @@ ChildFrame& Forms::fc1Frame() {
         fc1_ = new panel::ControlPanel;
         // A title without buttons: the panel can be moved, not resized or closed.
         fc1Frame_ = new ChildFrame(area, fc1_, Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        // Nothing would bring back a panel dragged out of reach.
+        new TitleBarInReach(*fc1Frame_, area);
         fc1Frame_->adjustSize();
     }
     return *fc1Frame_;

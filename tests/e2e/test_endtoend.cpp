@@ -4,6 +4,7 @@
 // bridge tells a screen reader. The steps share one running program and run
 // in order; once one fails, the rest are skipped.
 
+#include "../gui/contrast.h"
 #include "driver.h"
 
 #include <QDir>
@@ -99,10 +100,13 @@ private slots:
     void inputDuringADrawingIsHandedOnAfterIt();
     void windowManagerCloseEndsTheProgramWithStatusZero();
     void aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose();
+    void thePanelCanBeReadOnEveryDesktop_data();
+    void thePanelCanBeReadOnEveryDesktop();
 
 private:
-    // Starts the program and waits for its panel.
-    void launch();
+    // Starts the program, with these more variables in its environment, and
+    // waits for its panel.
+    void launch(const QStringList& settings = {});
     // The canvas as the screen shows it.
     QImage grabCanvas();
     // The part of the canvas that the panel covers, in canvas coordinates.
@@ -145,8 +149,10 @@ void EndToEnd::initTestCase() {
     launch();
 }
 
-void EndToEnd::launch() {
+void EndToEnd::launch(const QStringList& settings) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& setting : settings)
+        environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     vorlane_.setProcessEnvironment(environment);
@@ -545,6 +551,51 @@ void EndToEnd::aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose() {
     QVERIFY2(closing.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(closing.elapsed())));
     QCOMPARE(vorlane_.exitStatus(), QProcess::NormalExit);
     QCOMPARE(vorlane_.exitCode(), 0);
+}
+
+// Under a desktop's dark style the panel keeps its light look: the focus
+// starts in smin, and on the screen every caption, field text and button
+// caption on a fixed background contrasts with it by 4.5:1 at least (the
+// design's own colour pairs, red labels and the pink "750", are left out).
+void EndToEnd::thePanelCanBeReadOnEveryDesktop_data() {
+    QTest::addColumn<QStringList>("settings");
+    QTest::newRow("Adwaita-Dark") << QStringList{QStringLiteral("QT_STYLE_OVERRIDE=Adwaita-Dark")};
+}
+
+void EndToEnd::thePanelCanBeReadOnEveryDesktop() {
+    QFETCH(QStringList, settings);
+    launch(settings);
+    const std::optional<Accessible> panel = ui_->mainWindow().find(QStringLiteral("Controls"));
+    QVERIFY(panel);
+    // The window is not active until it is used (there is no window manager):
+    // a click on the panel's backdrop activates it without moving the focus.
+    QVERIFY(ui_->click(panel));
+    QVERIFY2(poll([&] {
+                 const std::optional<Accessible> smin = ui_->field(QStringLiteral("smin"));
+                 return smin && smin->is(Accessible::State::Focused);
+             }),
+             "the focus did not start in smin");
+    const QImage screen = ui_->grab();
+    screen.save(
+        QStringLiteral("endtoend-%1.png").arg(QString::fromLatin1(QTest::currentDataTag())));
+    const std::pair<const char*, const char*> shown[] = {
+        {"smax", "label"},        {"sky col", "label"},    {"width", "label"},
+        {"seg ln", "text"},       {"scratch col", "text"}, {"sky col", "text"},
+        {"width", "text"},        {"anglim", "text"},      {"draw rings", "push button"},
+        {"Clear", "push button"},
+    };
+    for (const auto& [name, role] : shown) {
+        const std::optional<Accessible> control =
+            panel->find(QString::fromLatin1(name), QString::fromLatin1(role));
+        QVERIFY2(control, name);
+        // Inside the frames of fields and buttons.
+        const auto [back, text] =
+            vorlane::test::backAndText(screen, control->extents().adjusted(4, 4, -4, -4));
+        const double seen = vorlane::test::contrast(back, text);
+        QVERIFY2(seen >= 4.5, qPrintable(QStringLiteral("%1 %2: %3").arg(name, role).arg(seen)));
+    }
+    ui_->sendDeleteMessage();
+    QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
 }
 
 QImage EndToEnd::grabCanvas() {

@@ -191,7 +191,8 @@ private slots:
         const QString errors = errorsInChild(workspace.path(name), command, rlim_t(sizeLimit));
         const QString title = command == Command::SaveImage ? "Save Vorlane simulation"
                                                             : "Select a file name for saving data";
-        QVERIFY2(errors.startsWith(title + ": ") && !errors.contains('\n') && errors.contains(name)
+        const QString inFolder = "\"" + name + "\" in \"" + workspace.folder() + "\"";
+        QVERIFY2(errors.startsWith(title + ": ") && !errors.contains('\n') && errors.contains(inFolder)
                      && errors.contains(reason),
                  qPrintable(errors));
         QCOMPARE(contentsOf(workspace.path(name)), "earlier");
@@ -205,17 +206,19 @@ private slots:
         QTest::addColumn<Command>("command");
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("message");
-        QTest::newRow("image, FIFO") << Command::SaveImage << "node.bmp" << "\"node.bmp\": it is not a regular file";
+        // %1: the folder in which the name was chosen.
+        QTest::newRow("image, FIFO") << Command::SaveImage << "node.bmp" << "\"node.bmp\" in \"%1\": it is not a regular file";
         QTest::newRow("image, link") << Command::SaveImage << "link.bmp"
-                                     << "\"link.bmp\": it leads to \"node.bmp\", which is not a regular file";
+                                     << "\"link.bmp\" in \"%1\": it leads to \"node.bmp\", which is not a regular file";
         QTest::newRow("image, by the default extension") << Command::SaveImage << "node"
-                                                        << "\"node.bmp\": it is not a regular file";
+                                                        << "\"node.bmp\" in \"%1\": it is not a regular file";
         QTest::newRow("parameters, link") << Command::SaveParameters << "link"
-                                          << "\"link.pel\": it leads to \"node.pel\", which is not a regular file";
+                                          << "\"link.pel\" in \"%1\": it leads to \"node.pel\", which is not a regular file";
     }
     void savesReplaceOnlyRegularFiles() {
         QFETCH(Command, command);
         QFETCH(QString, chosen);
+        QFETCH(QString, message);
         Workspace workspace;
         const QByteArray node = command == Command::SaveImage ? "node.bmp" : "node.pel";
         QVERIFY(::mkfifo(node, 0600) == 0 && ::symlink(node, "link" + node.sliced(4)) == 0);
@@ -226,7 +229,7 @@ private slots:
         run(files, command);
         QVERIFY(dialogs.questions.isEmpty());
         QCOMPARE(dialogs.errors.size(), 1);
-        QTEST(dialogs.errors[0].text.sliced(QStringLiteral("Could not save ").size()), "message");
+        QCOMPARE(dialogs.errors[0].text, "Could not save " + message.arg(workspace.folder()));
         struct stat status {};
         QVERIFY(::lstat(node, &status) == 0 && S_ISFIFO(status.st_mode));
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(), 2);
@@ -339,9 +342,15 @@ private slots:
                              + parameterFile().sliced(21).replace("\n", "\r\n"))
             << QString();
         QTest::newRow("no such file") << std::optional<QByteArray>() << "does not exist";
-        QTest::newRow("empty") << std::optional<QByteArray>("") << "first line";
+        const QString notOurs = "is not a Vorlane parameter file";
+        QTest::newRow("empty") << std::optional<QByteArray>("") << notOurs;
         QTest::newRow("other version")
-            << std::optional(parameterFile().replace("parameters 1", "parameters 2")) << "first line";
+            << std::optional(parameterFile().replace("parameters 1", "parameters 2")) << notOurs;
+        QTest::newRow("a picture") << std::optional(QByteArray("BM\x36\x00\xff\xfe\n", 7)) << notOurs;
+        QTest::newRow("a large picture")
+            << std::optional("BM" + QByteArray(parameterfile::kMaxBytes, '\xff')) << notOurs;
+        QTest::newRow("the first line alone") << std::optional<QByteArray>("Vorlane parameters 1")
+                                              << "lacks the field(s) txtsegmin";
         QTest::newRow("field missing") << std::optional(parameterFile("txtanglim")) << "txtanglim";
         QTest::newRow("field twice") << std::optional(parameterFile() + "txtsky=2\n") << "txtsky";
         QTest::newRow("bad escape") << std::optional(parameterFile().replace("txtsky=1", "txtsky=\\t")) << "backslash";

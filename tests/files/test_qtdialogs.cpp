@@ -1,15 +1,18 @@
 #include "files/qtdialogs.h"
 #include "scripted.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
-#include <QAbstractButton>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 
 #include <functional>
 
@@ -37,7 +40,34 @@ const FileRequest kRequest{FileRequest::Kind::Save, "Save Vorlane simulation",
 
 class TestQtDialogs : public QObject {
     Q_OBJECT
+private:
+    QTemporaryDir home_;
+
 private slots:
+    // Where the user's settings would go, before anything reads them.
+    void initTestCase() {
+        QVERIFY(qputenv("HOME", QFile::encodeName(home_.path())) &&
+                qputenv("XDG_CONFIG_HOME", QFile::encodeName(home_.filePath(".config"))));
+    }
+
+    // Vorlane keeps nothing between runs: the dialogs leave no history,
+    // folders or columns behind in the user's settings.
+    void dialogsKeepNothing() {
+        Workspace workspace;
+        QtDialogs dialogs(nullptr);
+        whenShown<QFileDialog>([&](QFileDialog& dialog) {
+            dialog.selectFile(workspace.path("sky"));
+            static_cast<QDialog&>(dialog).accept();
+        });
+        QVERIFY(dialogs.chooseFile(kRequest));
+        whenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+        QCOMPARE(dialogs.chooseFile({FileRequest::Kind::Open, "Open a file", kRequest.filters}),
+                 std::nullopt);
+        QCOMPARE(
+            QDir(home_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+    }
+
     void saveDialogShowsTheRequest() {
         Workspace workspace;
         QWidget owner;
@@ -63,6 +93,53 @@ private slots:
         QCOMPARE(shownFilters, QStringList({"Tavik picture(*.bmp)", "All files"}));
         QVERIFY(selectedFilter.startsWith("Tavik picture(*.bmp)"));
         QCOMPARE(path, std::optional(workspace.path("sky")));
+    }
+
+    // The list of files shows each column whole, however long its texts.
+    void columnsShowWhole_data() {
+        QTest::addColumn<FileRequest::Kind>("kind");
+        QTest::addColumn<int>("points"); // of the application's font; 0: as it is
+        QTest::newRow("save") << FileRequest::Kind::Save << 0;
+        QTest::newRow("open") << FileRequest::Kind::Open << 0;
+        QTest::newRow("larger font") << FileRequest::Kind::Save << 12;
+    }
+
+    void columnsShowWhole() {
+        QFETCH(FileRequest::Kind, kind);
+        QFETCH(int, points);
+        Workspace workspace;
+        QFile file(workspace.path("a picture with a rather long name.bmp"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(123456, 'x')) > 0);
+        file.close();
+        const QFont font = QApplication::font();
+        if (points)
+            QApplication::setFont(QFont(font.family(), points));
+        QStringList cut;
+        int rows = 0;
+        whenShown<QFileDialog>([&](QFileDialog& dialog) {
+            auto* list = dialog.findChild<QTreeView*>("treeView");
+            if (list &&
+                QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) > 0; })) {
+                QTest::qWait(50); // for the view to lay them out
+                rows = list->model()->rowCount(list->rootIndex());
+                const QHeaderView& header = *list->header();
+                // A long name may be elided, as in any list of files; nothing else.
+                for (int column = 0; column < header.count(); ++column)
+                    if ((column > 0 &&
+                         header.sectionSize(column) <
+                             static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column)) ||
+                        header.sectionViewportPosition(column) + header.sectionSize(column) >
+                            list->viewport()->width())
+                        cut << header.model()->headerData(column, Qt::Horizontal).toString();
+            }
+            dialog.reject();
+        });
+        FileRequest request = kRequest;
+        request.kind = kind;
+        QtDialogs(nullptr).chooseFile(request);
+        QApplication::setFont(font);
+        QCOMPARE(rows, 1);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(", ")));
     }
 
     void openDialogTakesAMissingFile() {

@@ -1,6 +1,7 @@
 // The control panel fc1 on its own: its fields, its controls and "draw
 // rings", drawing on a canvas that lives only in memory.
 
+#include "contrast.h"
 #include "panel/controlpanel.h"
 #include "panel/controltable.h"
 #include "pixels.h"
@@ -9,6 +10,8 @@
 #include "sim/fields.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -16,10 +19,15 @@
 #include <QStyleOptionButton>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
+#include <optional>
 
 using namespace vorlane;
 using panel::ControlPanel;
+using test::backAndText;
+using test::contrast;
 using test::greyPixel;
 
 namespace {
@@ -42,6 +50,32 @@ private:
 
 // A main window whose canvas comes out 400 by 300 pixels at 15 twips a pixel.
 constexpr sim::WindowSize kMain = sim::mainWindowFor(400, 300);
+
+// A dark scheme as a desktop sets it: light text on dark backgrounds.
+QPalette darkPalette() {
+    QPalette dark(QColor(230, 230, 230), QColor(45, 45, 45));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    return dark;
+}
+
+// The application's style and palette for a while, then back as they were.
+class DesktopLook {
+public:
+    DesktopLook(const QString& style, bool dark) {
+        QVERIFY2(QApplication::setStyle(style), qPrintable(style));
+        if (dark)
+            QApplication::setPalette(darkPalette());
+    }
+    ~DesktopLook() {
+        QApplication::setStyle(style_);
+        QApplication::setPalette(palette_);
+    }
+
+private:
+    QString style_ = QApplication::style()->name();
+    QPalette palette_ = QApplication::palette();
+};
 
 } // namespace
 
@@ -145,6 +179,110 @@ private slots:
                          metrics.height() <= room.height(),
                      name);
         }
+    }
+
+    // The panel is drawn alike whatever the desktop's style and palette,
+    // dark ones too, whether set before the panel is made or after.
+    void looksTheSameOnEveryDesktop_data() {
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<bool>("afterwards");
+        QTest::newRow("Windows") << "Windows" << false << false;
+        QTest::newRow("Adwaita") << "Adwaita" << false << false;
+        QTest::newRow("Adwaita-Dark") << "Adwaita-Dark" << false << false;
+        QTest::newRow("Adwaita-Dark, afterwards") << "Adwaita-Dark" << false << true;
+        QTest::newRow("Fusion, dark palette") << "Fusion" << true << false;
+        QTest::newRow("Windows, dark palette") << "Windows" << true << false;
+        QTest::newRow("Fusion, dark palette afterwards") << "Fusion" << true << true;
+    }
+
+    void looksTheSameOnEveryDesktop() {
+        QFETCH(QString, style);
+        QFETCH(bool, dark);
+        QFETCH(bool, afterwards);
+        const QImage usual = panel_->grab().toImage();
+        std::optional<DesktopLook> look;
+        if (!afterwards)
+            look.emplace(style, dark);
+        ControlPanel panel;
+        if (afterwards) {
+            look.emplace(style, dark);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(panel.grab().toImage(), usual);
+    }
+
+    // Under a dark palette every caption and field text on a background that
+    // the design fixes can be read: a contrast of 4.5:1 at least, except the
+    // colour pairs of the design itself, which keep the design's colours.
+    void textOnFixedBackgroundsCanBeRead() {
+        using namespace panel::design;
+        const DesktopLook look(QStringLiteral("Fusion"), true);
+        ControlPanel panel;
+        const QImage shot = panel.grab().toImage();
+        int checked = 0;
+        for (const ControlData& row : kControls) {
+            QWidget& control = panel.control(QString::fromLatin1(row.name));
+            // The labels lie on the panel's own fixed grey.
+            if (row.kind == Kind::Rectangle || !panel.rect().contains(control.geometry()) ||
+                (!row.back && row.kind != Kind::Label))
+                continue;
+            // Inside the fields' and buttons' frames.
+            const QRect area =
+                control.contentsRect().adjusted(3, 3, -3, -3).translated(control.pos());
+            const auto [back, text] = backAndText(shot, area);
+            // A button shades its face from the design's colour.
+            if (row.kind != Kind::Button)
+                QCOMPARE(back, QColor(row.back.value_or(kBackColor)).rgb());
+            if (row.fore && contrast(*row.fore, back) < 4.5)
+                QVERIFY2(contrast(text, QColor(*row.fore).rgb()) < 1.2, row.name);
+            else
+                QVERIFY2(
+                    contrast(text, back) >= 4.5,
+                    qPrintable(QStringLiteral("%1: %2").arg(row.name).arg(contrast(text, back))));
+            ++checked;
+        }
+        QCOMPARE(checked,
+                 17); // every label in sight, every field and button with a fixed background
+    }
+
+    // Each control that takes the focus has a name for a screen reader, and
+    // one beyond the panel's visible area says so.
+    void controlsThatTakeTheFocusAreNamed_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("outside");
+        QTest::newRow("smin") << "txtsegmin"
+                              << "smin" << false;
+        QTest::newRow("anglim") << "txtanglim"
+                                << "anglim" << false;
+        QTest::newRow("draw rings") << "cmdhex"
+                                    << "draw rings" << false;
+        QTest::newRow("lam") << "txtlam"
+                             << "lam, nm" << true;
+        QTest::newRow("solcheck") << "Command2"
+                                  << "solcheck" << true;
+        QTest::newRow("check box") << "k6"
+                                   << "6" << true;
+    }
+
+    void controlsThatTakeTheFocusAreNamed() {
+        QFETCH(QString, control);
+        QAccessibleInterface* shown =
+            QAccessible::queryAccessibleInterface(&panel_->control(control));
+        QVERIFY(shown);
+        QTEST(shown->text(QAccessible::Name), "name");
+        QTEST(shown->text(QAccessible::Description)
+                  .contains("outside the panel's visible area", Qt::CaseInsensitive),
+              "outside");
+        // The others alike.
+        for (QWidget* other : panel_->findChildren<QWidget*>())
+            if (other->focusPolicy() & Qt::TabFocus) {
+                QAccessibleInterface* any = QAccessible::queryAccessibleInterface(other);
+                QVERIFY2(!any->text(QAccessible::Name).isEmpty(), qPrintable(other->objectName()));
+                QCOMPARE(!any->text(QAccessible::Description).isEmpty(),
+                         !panel_->rect().contains(other->geometry()));
+            }
     }
 
     // "draw rings".

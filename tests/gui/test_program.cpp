@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -108,6 +109,38 @@ protected:
 
 private:
     std::function<void(QObject*, QEvent*)> seen_;
+};
+
+// Drags a child window by its title bar, as the user does with the mouse.
+class ChildFrameDrag {
+public:
+    explicit ChildFrameDrag(QMdiSubWindow& frame) : frame_(frame) {}
+    QMdiSubWindow& frame() const { return frame_; }
+
+    void dragTo(QPoint topLeft) {
+        const QPoint grip(frame_.width() / 2, titleHeight() / 2);
+        // The frame learns that its title is under the pointer.
+        QTest::mouseMove(&frame_, grip - QPoint(1, 0));
+        QTest::mouseMove(&frame_, grip);
+        QTest::mousePress(&frame_, Qt::LeftButton, {}, grip);
+        const QPoint start = frame_.pos();
+        for (int i = 1; i <= 4; ++i) // in steps; the pointer keeps its place on the frame
+            QTest::mouseMove(&frame_, start + (topLeft - start) * i / 4 - frame_.pos() + grip);
+        QTest::mouseRelease(&frame_, Qt::LeftButton, {}, grip);
+    }
+
+    // A third of the title bar at least can be seen and grabbed.
+    bool reachable(const QWidget& area) const {
+        const QRect title(frame_.pos(), QSize(frame_.width(), titleHeight()));
+        const QRect seen = title & area.rect();
+        return seen.height() == title.height() && seen.width() >= title.width() / 3 &&
+               area.childAt(seen.center()) == &frame_;
+    }
+
+private:
+    int titleHeight() const { return frame_.widget()->y(); }
+
+    QMdiSubWindow& frame_;
 };
 
 bool within(float twips, float expected) {
@@ -355,6 +388,43 @@ private slots:
         QCOMPARE(forms().fc1Frame().geometry(), panel);
     }
 
+    // The panel's title bar stays within reach, whatever is dragged or
+    // resized; the canvas stays where it is.
+    void thePanelCannotBeLost_data() {
+        QTest::addColumn<QPoint>("dragTo");  // from the area's bottom-right corner
+        QTest::addColumn<QSize>("mainSize"); // afterwards, if any
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("dragged past the bottom-right corner") << QPoint(20, 20) << QSize() << true;
+        QTest::newRow("dragged into the corner, main shrinks")
+            << QPoint(-150, -60) << QSize(500, 400) << true;
+        QTest::newRow("dragged above the top-left corner")
+            << QPoint(-2000, -2000) << QSize() << true;
+        QTest::newRow("half out to the right") << QPoint(-100, -300) << QSize() << false;
+        QTest::newRow("main shrinks narrower than the panel")
+            << QPoint(-150, -300) << QSize(100, 300) << true;
+    }
+
+    void thePanelCannotBeLost() {
+        QFETCH(QPoint, dragTo);
+        QFETCH(QSize, mainSize);
+        ChildFrameDrag panel(forms().fc1Frame());
+        const QRect canvas = canvasFrame().geometry();
+        QWidget& area = *main().area().viewport();
+        const QPoint target = QPoint(area.width(), area.height()) + dragTo;
+        panel.dragTo(target);
+        if (!mainSize.isEmpty()) {
+            QCOMPARE(panel.frame().pos(), target); // in view after the drag
+            main().resize(mainSize);
+        }
+        QTRY_VERIFY2(panel.reachable(area), qPrintable(QStringLiteral("at %1, %2 in %3 x %4")
+                                                           .arg(panel.frame().x())
+                                                           .arg(panel.frame().y())
+                                                           .arg(area.width())
+                                                           .arg(area.height())));
+        QTEST(panel.frame().pos() != target, "moved");
+        QCOMPARE(canvasFrame().geometry(), canvas);
+    }
+
     // The child windows.
 
     void thePanelStaysAboveTheActivatedCanvas() {
@@ -475,6 +545,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&main()));
         QCOMPARE(panelTabOrderFrom("txtanglim", 3),
                  QStringList({"txtanglim", "cmdclear", "cmdhex"}));
+    }
+
+    void theFocusStartsInTheFirstFieldInSight() {
+        main().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main()));
+        QTRY_COMPARE(QApplication::focusWidget(), &control("txtsegmin"));
     }
 
     void focusFollowsTheTabNumbers() {

@@ -127,7 +127,7 @@ private slots:
         refused("missing parameter file", {"--params", "none.pel", "-o", "a.bmp"},
                 "cannot use the parameter file \"none.pel\"");
         refused("parameter file of another format", {"--params", "otherformat.pel", "-o", "a.bmp"},
-                "the first line is not \"Vorlane parameters 1\"");
+                "it is not a Vorlane parameter file");
         refused("incomplete parameter file", {"--params", "incomplete.pel", "-o", "a.png"},
                 "lacks the field(s) txtsegmin");
         refused("output in a missing folder", {"-o", "nowhere/a.bmp"},
