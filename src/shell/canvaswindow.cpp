@@ -55,17 +55,20 @@ void CanvasView::paintEvent(QPaintEvent* event) {
         return;
     }
     // One image pixel on each device pixel, from the device pixel at which the
-    // backing store starts this window: it rounds the window's position and
-    // size apart, so at 150 % a window at an odd position starts half-way
-    // into a device pixel in the painter's own coordinates.
+    // backing store starts this window: at 150 % a window at an odd position
+    // starts half-way into a device pixel in the painter's own coordinates.
     const QTransform toDevice = painter.deviceTransform();
     const QPoint origin = toDevice.map(QPointF(0.0, 0.0)).toPoint();
     painter.setWorldTransform(QTransform::fromTranslate(origin.x(), origin.y()) *
                               toDevice.inverted());
-    const QRectF dirty(
-        toDevice.mapRect(QRectF(event->rect())).toAlignedRect().translated(-origin) &
-        image_.rect());
-    painter.drawImage(dirty, image_, dirty);
+    const QRect dirty = toDevice.mapRect(QRectF(event->rect())).toAlignedRect().translated(-origin);
+    // Until the next resize, a window moved within its top-level window by an
+    // odd offset may have a device pixel more than its image: the canvas's
+    // design white, as it is only before the first drawing.
+    if (!image_.rect().contains(dirty))
+        painter.fillRect(dirty, Qt::white);
+    const QRectF shown(dirty & image_.rect());
+    painter.drawImage(shown, image_, shown);
 }
 
 CanvasWindow::CanvasWindow(QMdiArea& area)
@@ -119,11 +122,13 @@ void CanvasWindow::pixelsChanged() {
 
 // What was drawn does not survive a resize: the new area shows the
 // background. Colours, pen width and coordinate system stay. The image has
-// the window's size in device pixels, rounded as the backing store rounds it;
-// a screen of another density takes effect here, at the next resize.
+// the window's size in device pixels as the backing store gives it: it rounds
+// the edges of the window's place in its top-level window, so at 150 % the
+// size depends on that place. A screen of another density takes effect here.
 void CanvasWindow::resize(QSize area) {
     const qreal ratio = view_->devicePixelRatio();
-    const QSize pixels = area * ratio;
+    const QPointF place = view_->mapTo(view_->window(), QPoint());
+    const QSize pixels = QRectF(place * ratio, QSizeF(area) * ratio).toRect().size();
     if (pixels.width() > sim::kMostCanvasPixels || pixels.height() > sim::kMostCanvasPixels)
         sim::raise(sim::ErrorKind::InvalidPropertyValue);
     if (area == area_ && image_.size() == pixels && image_.devicePixelRatio() == ratio)
