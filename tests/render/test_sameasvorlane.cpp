@@ -66,8 +66,11 @@ private slots:
         for (int i = 0; i < press; ++i)
             fc1.button(QStringLiteral("cmdhex")).click();
         const qreal ratio = main.devicePixelRatio();
+        // The device pixels that the window has at its place in main.
+        const QWidget& view = *program.forms().f1().hWnd();
+        const QPointF place = view.mapTo(&main, QPoint());
         const QSize pixels = program.forms().f1().Image().size();
-        QCOMPARE(pixels, canvas * ratio);
+        QCOMPARE(pixels, QRectF(place * ratio, QSizeF(canvas) * ratio).toRect().size());
         program.savim_menu_Click();
         QCOMPARE(dialogs->errors.size(), 0);
 
