@@ -96,10 +96,13 @@ private slots:
     void keysWithAltOrCtrlLeaveTheFieldAsItWas();
     void windowManagerCloseEndsTheProgramWithStatusZero();
     void aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose();
+    void highDensityScreensShowTheRenderersPictureAtTheirPixels_data();
+    void highDensityScreensShowTheRenderersPictureAtTheirPixels();
 
 private:
-    // Starts the program and waits for its panel.
-    void launch();
+    // Starts the program, at that Qt scale factor if one is given, and waits for its panel.
+    void launch(const QString& scaleFactor = {});
+    void endProgram();
     // The canvas as the screen shows it.
     QImage grabCanvas();
     // The part of the canvas that the panel covers, in canvas coordinates.
@@ -137,8 +140,11 @@ void EndToEnd::initTestCase() {
     launch();
 }
 
-void EndToEnd::launch() {
+void EndToEnd::launch(const QString& scaleFactor) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!scaleFactor.isEmpty())
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scaleFactor);
+    Accessible::scaleFactor = scaleFactor.isEmpty() ? 1.0 : scaleFactor.toDouble();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     vorlane_.setProcessEnvironment(environment);
@@ -410,6 +416,73 @@ void EndToEnd::aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose() {
     QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
     QVERIFY2(closing.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(closing.elapsed())));
     QCOMPARE(vorlane_.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(vorlane_.exitCode(), 0);
+}
+
+void EndToEnd::highDensityScreensShowTheRenderersPictureAtTheirPixels_data() {
+    QTest::addColumn<QString>("scaleFactor");
+    QTest::newRow("150 %") << QStringLiteral("1.5");
+    QTest::newRow("200 %") << QStringLiteral("2");
+}
+
+// The canvas on the screen is the saved bitmap, which is the renderer's file
+// for the canvas's size in device pixels; not a blow-up of a smaller picture.
+void EndToEnd::highDensityScreensShowTheRenderersPictureAtTheirPixels() {
+    QFETCH(QString, scaleFactor);
+    endProgram();
+    launch(scaleFactor);
+    QVERIFY(ui_->click(ui_->drawRingsButton()));
+    QImage canvas;
+    const bool drawn = poll([&] {
+        canvas = grabCanvas();
+        return look(canvas, panelOnCanvas()).showsScratches();
+    });
+    canvas.save(QStringLiteral("endtoend-at-%1.png").arg(scaleFactor));
+    QVERIFY2(drawn, "no rings appeared");
+
+    const QString name = QStringLiteral("at-%1").arg(scaleFactor);
+    QVERIFY(ui_->chooseFileMenuItem(kSaveImageItem));
+    QVERIFY(ui_->answerFileDialog(kSaveImageTitle, work_.filePath(name)));
+    const QString path = work_.filePath(name + QStringLiteral(".bmp"));
+    QVERIFY2(poll([&] { return QFileInfo(path).size() > 0; }), "no bitmap was written");
+    const QImage saved(path);
+    QCOMPARE(saved.size(), canvas.size());
+    const QRect panel = panelOnCanvas();
+    qsizetype differing = 0;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            differing += !panel.contains(x, y) && saved.pixel(x, y) != canvas.pixel(x, y);
+    QCOMPARE(differing, qsizetype{0});
+
+    QProcess renderer;
+    renderer.setWorkingDirectory(work_.path());
+    renderer.start(QStringLiteral(VORLANE_RENDER),
+                   {QStringLiteral("--size"),
+                    QStringLiteral("%1x%2").arg(canvas.width()).arg(canvas.height()),
+                    QStringLiteral("-o"), QStringLiteral("rendered.bmp")});
+    QVERIFY(renderer.waitForFinished(60000) && renderer.exitCode() == 0);
+    QFile rendered(work_.filePath(QStringLiteral("rendered.bmp")));
+    QFile shown(path);
+    QVERIFY(rendered.open(QIODevice::ReadOnly) && shown.open(QIODevice::ReadOnly));
+    QVERIFY2(rendered.readAll() == shown.readAll(), "the saved bitmap is not the renderer's file");
+
+    // Shrunk to device-independent pixels and blown up again, a picture
+    // drawn in device pixels loses lines; a blown-up one would not change.
+    const QImage blownUp = canvas.scaled((QSizeF(canvas.size()) / scaleFactor.toDouble()).toSize())
+                               .scaled(canvas.size());
+    qsizetype lost = 0;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            lost += !panel.contains(x, y) && blownUp.pixel(x, y) != canvas.pixel(x, y);
+    QVERIFY2(lost > qsizetype{canvas.width()} * canvas.height() / 100, qPrintable(QString::number(lost)));
+    endProgram();
+}
+
+void EndToEnd::endProgram() {
+    if (vorlane_.state() == QProcess::NotRunning)
+        return;
+    ui_->sendDeleteMessage();
+    QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
     QCOMPARE(vorlane_.exitCode(), 0);
 }
 
