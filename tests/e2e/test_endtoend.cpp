@@ -4,6 +4,7 @@
 // bridge tells a screen reader. The steps share one running program and run
 // in order; once one fails, the rest are skipped.
 
+#include "../servers.h"
 #include "driver.h"
 
 #include <QDir>
@@ -116,21 +117,7 @@ private:
 };
 
 void EndToEnd::initTestCase() {
-    // The test's command starts its X server and session bus when CMake found
-    // their tools, and names here those it did not find.
-    const QByteArray missing = qgetenv("VORLANE_E2E_MISSING");
-    const QByteArray reason =
-        !qEnvironmentVariableIsSet("VORLANE_E2E_MISSING")
-            ? "run it through ctest, whose command starts its X server and session bus"
-        : missing.isEmpty()
-            ? QByteArray()
-            : "missing " + missing + "; scripts/install-deps installs them, then configure again";
-    if (!reason.isEmpty()) {
-        // Under CI the test must run.
-        if (qEnvironmentVariableIsSet("CI"))
-            QFAIL(reason.constData());
-        QSKIP(reason.constData());
-    }
+    VORLANE_REQUIRE_SERVERS("VORLANE_E2E_MISSING", "its X server and session bus");
     QVERIFY(work_.isValid());
     // Screenshots of an earlier run would pass for this one's.
     for (const QString& old : QDir().entryList({QStringLiteral("endtoend-*.png")}, QDir::Files))

@@ -5,6 +5,7 @@
 // ends the event loop with status 0.
 
 #include "../gui/pixels.h"
+#include "../servers.h"
 #include "panel/controlpanel.h"
 #include "shell/canvaswindow.h"
 #include "shell/mainwindow.h"
@@ -21,21 +22,7 @@ class TestWayland : public QObject {
 
 private slots:
     void initTestCase() {
-        // The test's command starts weston when CMake found it and Qt's
-        // Wayland platform, and names here what it did not find.
-        const QByteArray missing = qgetenv("VORLANE_WAYLAND_MISSING");
-        const QByteArray reason =
-            !qEnvironmentVariableIsSet("VORLANE_WAYLAND_MISSING")
-                ? "run it through ctest, whose command starts weston"
-            : missing.isEmpty()
-                ? QByteArray()
-                : "missing " + missing + "; scripts/install-deps installs them, then configure again";
-        if (!reason.isEmpty()) {
-            // Under CI the test must run.
-            if (qEnvironmentVariableIsSet("CI"))
-                QFAIL(reason.constData());
-            QSKIP(reason.constData());
-        }
+        VORLANE_REQUIRE_SERVERS("VORLANE_WAYLAND_MISSING", "weston");
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
     }
 
