@@ -72,6 +72,15 @@ Look look(const QImage& canvas, const QRect& panel) {
     return result;
 }
 
+// How many pixels of two pictures of one size differ outside the panel.
+qsizetype differingOutside(const QImage& one, const QImage& other, const QRect& panel) {
+    qsizetype differing = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x)
+            differing += !panel.contains(x, y) && one.pixel(x, y) != other.pixel(x, y);
+    return differing;
+}
+
 template <typename T> T littleEndianAt(const QByteArray& data, qsizetype offset) {
     return qFromLittleEndian<T>(data.constData() + offset);
 }
@@ -435,11 +444,7 @@ void EndToEnd::highDensityScreensShowTheRenderersPictureAtTheirPixels() {
     const QImage saved(path);
     QCOMPARE(saved.size(), canvas.size());
     const QRect panel = panelOnCanvas();
-    qsizetype differing = 0;
-    for (int y = 0; y < canvas.height(); ++y)
-        for (int x = 0; x < canvas.width(); ++x)
-            differing += !panel.contains(x, y) && saved.pixel(x, y) != canvas.pixel(x, y);
-    QCOMPARE(differing, qsizetype{0});
+    QCOMPARE(differingOutside(saved, canvas, panel), qsizetype{0});
 
     QProcess renderer;
     renderer.setWorkingDirectory(work_.path());
@@ -457,10 +462,7 @@ void EndToEnd::highDensityScreensShowTheRenderersPictureAtTheirPixels() {
     // drawn in device pixels loses lines; a blown-up one would not change.
     const QImage blownUp = canvas.scaled((QSizeF(canvas.size()) / scaleFactor.toDouble()).toSize())
                                .scaled(canvas.size());
-    qsizetype lost = 0;
-    for (int y = 0; y < canvas.height(); ++y)
-        for (int x = 0; x < canvas.width(); ++x)
-            lost += !panel.contains(x, y) && blownUp.pixel(x, y) != canvas.pixel(x, y);
+    const qsizetype lost = differingOutside(blownUp, canvas, panel);
     QVERIFY2(lost > qsizetype{canvas.width()} * canvas.height() / 100, qPrintable(QString::number(lost)));
     endProgram();
 }
