@@ -8,6 +8,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 namespace vorlane::shell {
 
@@ -65,8 +66,8 @@ void CanvasView::paintEvent(QPaintEvent* event) {
     // Until the next resize, a window moved within its top-level window by an
     // odd offset may have a device pixel more than its image: the canvas's
     // design white, as it is only before the first drawing.
-    if (!image_.rect().contains(dirty))
-        painter.fillRect(dirty, Qt::white);
+    for (const QRect& beyond : QRegion(dirty).subtracted(image_.rect()))
+        painter.fillRect(beyond, Qt::white);
     const QRectF shown(dirty & image_.rect());
     painter.drawImage(shown, image_, shown);
 }
