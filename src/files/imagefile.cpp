@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <QtEndian>
 
 namespace vorlane::files {
 
@@ -14,7 +15,17 @@ QByteArray imageFileContent(const QImage& image, const char* format) {
     QImageWriter writer(&buffer, format);
     if (!writer.write(image.convertToFormat(QImage::Format_RGB32)))
         return {};
-    return buffer.data();
+    QByteArray content = buffer.data();
+    // Qt writes the image's dots per metre, which follow the screen's density
+    // (100 dpi without a screen): a bitmap states 96 dpi whatever the screen,
+    // so that the same picture makes the same file everywhere.
+    if (qstrcmp(format, "BMP") == 0) {
+        constexpr qint32 kDotsPerMetre = 3780;
+        constexpr qsizetype kResolutionAt = 38; // the info header's x and y resolution
+        for (qsizetype at : {kResolutionAt, kResolutionAt + 4})
+            qToLittleEndian(kDotsPerMetre, content.data() + at);
+    }
+    return content;
 }
 
 } // namespace vorlane::files

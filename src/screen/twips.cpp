@@ -35,6 +35,17 @@ float twipsForPixels(int pixels) {
     return static_cast<float>(pixels * twipsPerPixel());
 }
 
+double twipsPerDevicePixel(double ratio) {
+    constexpr int kBits = 9;
+    int exponent = 0;
+    const double fraction = std::frexp(twipsPerPixel() / ratio, &exponent);
+    return std::ldexp(std::round(std::ldexp(fraction, kBits)), exponent - kBits);
+}
+
+float twipsForDevicePixels(int pixels, double ratio) {
+    return static_cast<float>(pixels * twipsPerDevicePixel(ratio));
+}
+
 sim::WindowSize outerSize(const QWidget& window) {
     const QRect frame = window.frameGeometry();
     return {twipsForPixels(frame.height()), twipsForPixels(frame.width())};

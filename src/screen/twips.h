@@ -19,6 +19,15 @@ int sizePixels(float twips);
 int positionPixels(float twips);
 float twipsForPixels(int pixels);
 
+// Twips in one device pixel at that ratio of device pixels to
+// device-independent ones: 7.5 at 200 %. Cut to 9 significant bits, so that
+// any canvas size in device pixels is exact in twips held as single
+// precision: the canvas's height and width then read back in one proportion
+// to its pixel counts, and the picture depends on those counts alone, at
+// every ratio, as on a canvas at 15 twips a pixel.
+double twipsPerDevicePixel(double ratio);
+float twipsForDevicePixels(int pixels, double ratio);
+
 // The outer size of a top-level window as the windowing system reports it,
 // frame and menu bar included.
 sim::WindowSize outerSize(const QWidget& window);

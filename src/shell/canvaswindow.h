@@ -45,7 +45,8 @@ public:
     void Show();
 
     // Outer size in twips; the canvas has no border, so this is also the size
-    // of the drawing area and of the persistent image.
+    // of the drawing area and of the persistent image, which has it in the
+    // screen's device pixels and carries their ratio.
     void setHeight(float twips) override;
     void setWidth(float twips) override;
     float height() const override;
@@ -60,11 +61,13 @@ public:
 
 private:
     void pixelsChanged() override;
-    void resize(int widthPixels, int heightPixels);
+    // In device-independent pixels.
+    void resize(QSize area);
 
     // The raster draws through a pointer into these bits, so the image is
     // never shared: Image() hands out deep copies.
     QImage image_;
+    QSize area_;
     CanvasView* view_;
     QPointer<ChildFrame> frame_;
 };

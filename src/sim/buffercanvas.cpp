@@ -7,12 +7,10 @@
 namespace vorlane::sim {
 
 int pixelsForTwips(float twips, double twipsPerPixel) {
-    // Beyond this a picture would not fit in memory, nor in a bitmap file's header.
-    constexpr double kMostPixels = 32767.0;
     if (!(twips >= 0.0f) || !std::isfinite(twips))
         raise(ErrorKind::InvalidPropertyValue);
     const double pixels = std::round(static_cast<double>(twips) / twipsPerPixel);
-    if (pixels > kMostPixels)
+    if (pixels > kMostCanvasPixels)
         raise(ErrorKind::InvalidPropertyValue);
     return static_cast<int>(pixels);
 }

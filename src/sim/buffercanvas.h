@@ -36,6 +36,10 @@ private:
     std::vector<std::uint32_t> pixels_;
 };
 
+// The most pixels a canvas may have each way: more would not fit in memory,
+// nor in a bitmap file's header.
+inline constexpr int kMostCanvasPixels = 32767;
+
 // Twips as whole pixels, for a size that the canvas takes: a negative,
 // non-finite or unreasonably large size is an invalid property value.
 int pixelsForTwips(float twips, double twipsPerPixel);

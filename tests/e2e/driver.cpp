@@ -36,7 +36,12 @@ QString Accessible::text() const {
 QRect Accessible::extents() const {
     AtspiRect* area = atspi_component_get_extents(ATSPI_COMPONENT(object_.get()),
                                                   ATSPI_COORD_TYPE_SCREEN, nullptr);
-    const QRect result = area ? QRect(area->x, area->y, area->width, area->height) : QRect();
+    // The edges rounded, as Qt's backing store places a window at a scale factor.
+    const QRect result =
+        area ? QRectF(area->x * scaleFactor, area->y * scaleFactor, area->width * scaleFactor,
+                      area->height * scaleFactor)
+                   .toRect()
+             : QRect();
     g_free(area);
     return result;
 }

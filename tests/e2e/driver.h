@@ -34,6 +34,9 @@ public:
     QString name() const;
     QString role() const;  // "frame", "push button", "label", "text", "menu item", ...
     QRect extents() const; // on the screen
+    // Qt's bridge gives extents in device-independent pixels: at a scale
+    // factor they are that many of the screen's pixels.
+    inline static double scaleFactor = 1.0;
     QString text() const;  // of an editable field
     // Showing: on the screen (a closed menu's items are not); Focused: the
     // keyboard's target, or a menu's item under the pointer.

@@ -5,6 +5,7 @@
 // in order; once one fails, the rest are skipped.
 
 #include "../gui/contrast.h"
+#include "../servers.h"
 #include "driver.h"
 
 #include <QDir>
@@ -73,6 +74,15 @@ Look look(const QImage& canvas, const QRect& panel) {
     return result;
 }
 
+// How many pixels of two pictures of one size differ outside the panel.
+qsizetype differingOutside(const QImage& one, const QImage& other, const QRect& panel) {
+    qsizetype differing = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x)
+            differing += !panel.contains(x, y) && one.pixel(x, y) != other.pixel(x, y);
+    return differing;
+}
+
 template <typename T> T littleEndianAt(const QByteArray& data, qsizetype offset) {
     return qFromLittleEndian<T>(data.constData() + offset);
 }
@@ -102,11 +112,14 @@ private slots:
     void aLongDrawingShowsItsProgressAnswersPingsAndEndsOnClose();
     void thePanelCanBeReadOnEveryDesktop_data();
     void thePanelCanBeReadOnEveryDesktop();
+    void highDensityScreensShowTheRenderersPictureAtTheirPixels_data();
+    void highDensityScreensShowTheRenderersPictureAtTheirPixels();
 
 private:
-    // Starts the program, with these more variables in its environment, and
-    // waits for its panel.
+    // Starts the program, with these more variables in its environment
+    // ("QT_SCALE_FACTOR=2"), and waits for its panel.
     void launch(const QStringList& settings = {});
+    void endProgram();
     // The canvas as the screen shows it.
     QImage grabCanvas();
     // The part of the canvas that the panel covers, in canvas coordinates.
@@ -125,21 +138,7 @@ private:
 };
 
 void EndToEnd::initTestCase() {
-    // The test's command starts its X server and session bus when CMake found
-    // their tools, and names here those it did not find.
-    const QByteArray missing = qgetenv("VORLANE_E2E_MISSING");
-    const QByteArray reason =
-        !qEnvironmentVariableIsSet("VORLANE_E2E_MISSING")
-            ? "run it through ctest, whose command starts its X server and session bus"
-        : missing.isEmpty()
-            ? QByteArray()
-            : "missing " + missing + "; scripts/install-deps installs them, then configure again";
-    if (!reason.isEmpty()) {
-        // Under CI the test must run.
-        if (qEnvironmentVariableIsSet("CI"))
-            QFAIL(reason.constData());
-        QSKIP(reason.constData());
-    }
+    VORLANE_REQUIRE_SERVERS("VORLANE_E2E_MISSING", "its X server and session bus");
     QVERIFY(work_.isValid());
     // Screenshots of an earlier run would pass for this one's.
     for (const QString& old : QDir().entryList({QStringLiteral("endtoend-*.png")}, QDir::Files))
@@ -153,6 +152,8 @@ void EndToEnd::launch(const QStringList& settings) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& setting : settings)
         environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    Accessible::scaleFactor =
+        environment.value(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1")).toDouble();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     vorlane_.setProcessEnvironment(environment);
@@ -596,6 +597,67 @@ void EndToEnd::thePanelCanBeReadOnEveryDesktop() {
     }
     ui_->sendDeleteMessage();
     QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
+}
+
+void EndToEnd::highDensityScreensShowTheRenderersPictureAtTheirPixels_data() {
+    QTest::addColumn<QString>("scaleFactor");
+    QTest::newRow("150 %") << QStringLiteral("1.5");
+    QTest::newRow("200 %") << QStringLiteral("2");
+}
+
+// The canvas on the screen is the saved bitmap, which is the renderer's file
+// for the canvas's size in device pixels; not a blow-up of a smaller picture.
+void EndToEnd::highDensityScreensShowTheRenderersPictureAtTheirPixels() {
+    QFETCH(QString, scaleFactor);
+    endProgram();
+    launch({QStringLiteral("QT_SCALE_FACTOR=") + scaleFactor});
+    QVERIFY(ui_->click(ui_->drawRingsButton()));
+    QImage canvas;
+    const bool drawn = poll([&] {
+        canvas = grabCanvas();
+        return look(canvas, panelOnCanvas()).showsScratches();
+    });
+    canvas.save(QStringLiteral("endtoend-at-%1.png").arg(scaleFactor));
+    QVERIFY2(drawn, "no rings appeared");
+
+    const QString name = QStringLiteral("at-%1").arg(scaleFactor);
+    QVERIFY(ui_->chooseFileMenuItem(kSaveImageItem));
+    QVERIFY(ui_->answerFileDialog(kSaveImageTitle, work_.filePath(name)));
+    const QString path = work_.filePath(name + QStringLiteral(".bmp"));
+    QVERIFY2(poll([&] { return QFileInfo(path).size() > 0; }), "no bitmap was written");
+    const QImage saved(path);
+    QCOMPARE(saved.size(), canvas.size());
+    const QRect panel = panelOnCanvas();
+    QCOMPARE(differingOutside(saved, canvas, panel), qsizetype{0});
+
+    QProcess renderer;
+    renderer.setWorkingDirectory(work_.path());
+    renderer.start(QStringLiteral(VORLANE_RENDER),
+                   {QStringLiteral("--size"),
+                    QStringLiteral("%1x%2").arg(canvas.width()).arg(canvas.height()),
+                    QStringLiteral("-o"), QStringLiteral("rendered.bmp")});
+    QVERIFY(renderer.waitForFinished(60000) && renderer.exitCode() == 0);
+    QFile rendered(work_.filePath(QStringLiteral("rendered.bmp")));
+    QFile shown(path);
+    QVERIFY(rendered.open(QIODevice::ReadOnly) && shown.open(QIODevice::ReadOnly));
+    QVERIFY2(rendered.readAll() == shown.readAll(), "the saved bitmap is not the renderer's file");
+
+    // Shrunk to device-independent pixels and blown up again, a picture
+    // drawn in device pixels loses lines; a blown-up one would not change.
+    const QImage blownUp = canvas.scaled((QSizeF(canvas.size()) / scaleFactor.toDouble()).toSize())
+                               .scaled(canvas.size());
+    const qsizetype lost = differingOutside(blownUp, canvas, panel);
+    QVERIFY2(lost > qsizetype{canvas.width()} * canvas.height() / 100,
+             qPrintable(QString::number(lost)));
+    endProgram();
+}
+
+void EndToEnd::endProgram() {
+    if (vorlane_.state() == QProcess::NotRunning)
+        return;
+    ui_->sendDeleteMessage();
+    QVERIFY2(vorlane_.waitForFinished(15000), "the program did not end");
+    QCOMPARE(vorlane_.exitCode(), 0);
 }
 
 QImage EndToEnd::grabCanvas() {

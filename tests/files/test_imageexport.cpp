@@ -24,6 +24,14 @@ QImage white(int width, int height) {
     return image;
 }
 
+// As a canvas on a screen of that density and device-pixel ratio makes it.
+QImage onScreen(QImage image, int dotsPerMetre, qreal ratio) {
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
 } // namespace
 
 class TestImageExport : public QObject {
@@ -36,6 +44,8 @@ private slots:
         QTest::newRow("argb32") << greyRamp().convertToFormat(QImage::Format_ARGB32_Premultiplied) << greyRamp();
         QTest::newRow("grayscale8") << greyRamp().convertToFormat(QImage::Format_Grayscale8) << greyRamp();
         QTest::newRow("white before drawing") << white(331, 354) << white(331, 354);
+        QTest::newRow("200 % on a 192 dpi screen") << onScreen(greyRamp(), 7559, 2.0) << greyRamp();
+        QTest::newRow("150 %, 100 dpi") << onScreen(greyRamp(), 3937, 1.5) << greyRamp();
     }
     void bitmapIsTheExactPicture() {
         QFETCH(QImage, picture);
@@ -54,6 +64,9 @@ private slots:
         QCOMPARE(qAbs(qFromLittleEndian<qint32>(header + 22)), expected.height());
         QCOMPARE(qFromLittleEndian<quint16>(header + 28), 24); // bits a pixel
         QCOMPARE(qFromLittleEndian<quint32>(header + 30), 0u); // no compression
+        // 96 dpi each way whatever the screen: the same picture, the same file.
+        QCOMPARE(qFromLittleEndian<qint32>(header + 38), 3780);
+        QCOMPARE(qFromLittleEndian<qint32>(header + 42), 3780);
         QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32), expected);
     }
 

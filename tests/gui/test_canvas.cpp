@@ -1,5 +1,6 @@
 // The canvas window f1: its drawing operations, their failures, and the
-// window that shows the persistent image.
+// window that shows the persistent image. Run also at device-pixel ratios 2,
+// 1.5 and 1.75, where the image has the window's size in device pixels.
 
 #include "pixels.h"
 #include "screen/twips.h"
@@ -8,6 +9,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QBackingStore>
 #include <QtTest>
 
 #include <cmath>
@@ -49,6 +51,12 @@ QMdiSubWindow& frameOf(const CanvasWindow& canvas) {
     return *qobject_cast<QMdiSubWindow*>(canvas.hWnd()->parentWidget());
 }
 
+// Twips as the image's size: whole device-independent pixels, then device ones.
+QSize devicePixels(float widthTwips, float heightTwips) {
+    return QSize(screen::sizePixels(widthTwips), screen::sizePixels(heightTwips)) *
+           qApp->devicePixelRatio();
+}
+
 } // namespace
 
 class TestCanvas : public QObject {
@@ -74,7 +82,8 @@ private slots:
 
     void startsHiddenWhiteAtItsDesignSize() {
         const QImage image = canvas_->Image();
-        QCOMPARE(image.size(), QSize(screen::sizePixels(4965.0f), screen::sizePixels(5310.0f)));
+        QCOMPARE(image.size(), devicePixels(4965.0f, 5310.0f));
+        QCOMPARE(image.devicePixelRatio(), qApp->devicePixelRatio());
         QVERIFY(filledWith(image, greyPixel(255)));
         QCOMPARE(canvas_->backColor(), sim::kWhite);
         QCOMPARE(canvas_->drawWidth(), std::int16_t{1});
@@ -88,7 +97,7 @@ private slots:
         canvas_->setWidth(3000.0f);
         canvas_->setHeight(1500.0f);
         const QImage image = canvas_->Image();
-        QCOMPARE(image.size(), QSize(screen::sizePixels(3000.0f), screen::sizePixels(1500.0f)));
+        QCOMPARE(image.size(), devicePixels(3000.0f, 1500.0f));
         QVERIFY(filledWith(image, sim::toPixel(kGreen)));
     }
 
@@ -102,14 +111,32 @@ private slots:
 
     // Size and place.
 
+    void sizeReadsBackInTwipsOfWholePixels_data() {
+        QTest::addColumn<float>("height");
+        QTest::addColumn<float>("width");
+        QTest::newRow("even") << 1000.0f << 2003.0f;
+        QTest::newRow("odd pixels") << 15795.0f << 5535.0f;
+        QTest::newRow("odd again") << 10035.0f << 5595.0f;
+    }
     void sizeReadsBackInTwipsOfWholePixels() {
-        canvas_->setHeight(1000.0f);
-        canvas_->setWidth(2003.0f);
-        const double half = screen::twipsPerPixel() / 2.0;
-        QVERIFY(std::fabs(canvas_->height() - 1000.0) <= half);
-        QVERIFY(std::fabs(canvas_->width() - 2003.0) <= half);
+        QFETCH(float, height);
+        QFETCH(float, width);
+        canvas_->setHeight(height);
+        canvas_->setWidth(width);
+        const qreal ratio = qApp->devicePixelRatio();
+        // Half a pixel of each kind off, and what cutting the twips in a device
+        // pixel to 9 bits adds (nothing at 100 %, 150 % and 200 %).
+        const double cut = std::fabs(screen::twipsPerDevicePixel(ratio) -
+                                     screen::twipsPerPixel() / ratio);
+        const double off = (screen::twipsPerPixel() + screen::twipsPerDevicePixel(ratio)) / 2.0 +
+                           cut * std::max(canvas_->Image().width(), canvas_->Image().height());
+        QVERIFY(std::fabs(canvas_->height() - height) <= off);
+        QVERIFY(std::fabs(canvas_->width() - width) <= off);
         // No border: the window is exactly as large as its picture.
-        QCOMPARE(frameOf(*canvas_).size(), canvas_->Image().size());
+        const QImage image = canvas_->Image();
+        QCOMPARE(frameOf(*canvas_).size() * ratio, image.size());
+        // In the proportion of the pixel counts exactly, as the drawing reads it.
+        QCOMPARE(double{canvas_->height()} * image.width(), double{canvas_->width()} * image.height());
     }
 
     void resizeKeepsTheDrawingState() {
@@ -150,7 +177,7 @@ private slots:
         // An area without pixels could hold no picture.
         expectRefused([&] { canvas_->setHeight(0.0f); });
         QCOMPARE(canvas_->Image().size(), before);
-        QCOMPARE(frameOf(*canvas_).size(), before);
+        QCOMPARE(frameOf(*canvas_).size() * qApp->devicePixelRatio(), before);
     }
 
     // The window.
@@ -165,6 +192,52 @@ private slots:
         canvas_->line(0.0f, 0.0f, 300.0f, 200.0f);
         const QImage shown = canvas_->hWnd()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown, canvas_->Image());
+    }
+
+    // What the window system gets, the backing store: each image pixel on one
+    // device pixel, also where the window starts in the middle of one (odd
+    // positions at 150 %).
+    void theScreenShowsTheImageOneToOne_data() {
+        QTest::addColumn<QPoint>("position"); // device-independent pixels
+        QTest::newRow("corner") << QPoint(0, 0);
+        QTest::newRow("odd") << QPoint(3, 7);
+    }
+    void theScreenShowsTheImageOneToOne() {
+        QFETCH(QPoint, position);
+        area_->show();
+        canvas_->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(area_.get()));
+        const float twips = static_cast<float>(screen::twipsPerPixel());
+        canvas_->setLeft(static_cast<float>(position.x()) * twips);
+        canvas_->setTop(static_cast<float>(position.y()) * twips);
+        // Fitted to its place, as "draw rings" fits it.
+        canvas_->setHeight(5310.0f);
+        canvas_->scale(0.0f, 0.0f, 1.0f, 1.0f);
+        canvas_->setForeColor(kRed);
+        canvas_->line(0.0f, 0.5f, 1.0f, 0.5f);
+        canvas_->setForeColor(kGreen);
+        canvas_->line(0.1f, 0.0f, 0.9f, 1.0f);
+        const QImage image = canvas_->Image();
+        const qreal ratio = image.devicePixelRatio();
+        // Where the backing store starts the canvas: it rounds positions as QPoint * qreal does.
+        const QPoint at = canvas_->hWnd()->mapTo(area_.get(), QPoint()) * ratio;
+        const auto shownOnScreen = [&] {
+            const QPaintDevice* device = area_->backingStore()->paintDevice();
+            if (device->devType() != QInternal::Image)
+                return QImage();
+            QImage shown = static_cast<const QImage*>(device)
+                               ->convertToFormat(QImage::Format_RGB32)
+                               .copy(QRect(at, image.size()));
+            shown.setDevicePixelRatio(ratio);
+            return shown;
+        };
+        QTRY_COMPARE(shownOnScreen(), image);
+        const QImage shown = shownOnScreen();
+        // The pen of 1 is one device pixel: one row of red across the canvas.
+        int redRows = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            redRows += shown.pixel(shown.width() / 4, y) == sim::toPixel(kRed);
+        QCOMPARE(redRows, 1);
     }
 
     void manyOperationsInARowArePaintedOnceAfterwards() {

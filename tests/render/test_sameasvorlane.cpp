@@ -1,6 +1,10 @@
 // The renderer's picture is the one that Vorlane itself shows on the same
-// press of "draw rings" with the same values and canvas size.
+// press of "draw rings" with the same values and canvas size in pixels: the
+// bitmap that Vorlane saves is the renderer's file. Run also at device-pixel
+// ratios 2 and 1.5, where the canvas has twice or one and a half times as
+// many pixels each way as its window has device-independent ones.
 
+#include "../files/scripted.h"
 #include "files/parameterfile.h"
 #include "panel/controlpanel.h"
 #include "renderer.h"
@@ -21,7 +25,7 @@ class TestSameAsVorlane : public QObject {
 
 private slots:
     void samePicture_data() {
-        QTest::addColumn<QSize>("canvas");
+        QTest::addColumn<QSize>("canvas"); // device-independent pixels
         QTest::addColumn<int>("press");
         QTest::addColumn<QStringList>("values"); // name=text for the panel's fields
 
@@ -43,7 +47,10 @@ private slots:
         if (screen::twipsPerPixel() != 15.0)
             QSKIP("the renderer's canvas is 96 dpi, this screen is not");
 
-        shell::Program program;
+        QTemporaryDir folder;
+        auto* dialogs = new files::ScriptedDialogs;
+        dialogs->paths << folder.filePath(QStringLiteral("shown.bmp"));
+        shell::Program program([dialogs](QWidget*) { return std::unique_ptr<files::Dialogs>(dialogs); });
         shell::MainWindow& main = program.forms().main();
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
@@ -58,23 +65,28 @@ private slots:
             fc1.setFieldText(value.section(u'=', 0, 0), value.section(u'=', 1));
         for (int i = 0; i < press; ++i)
             fc1.button(QStringLiteral("cmdhex")).click();
-        const QImage shown = program.forms().f1().Image();
-        QCOMPARE(shown.size(), canvas);
+        const qreal ratio = main.devicePixelRatio();
+        // The device pixels that the window has at its place in main.
+        const QWidget& view = *program.forms().f1().hWnd();
+        const QPointF place = view.mapTo(&main, QPoint());
+        const QSize pixels = program.forms().f1().Image().size();
+        QCOMPARE(pixels, QRectF(place * ratio, QSizeF(canvas) * ratio).toRect().size());
+        program.savim_menu_Click();
+        QCOMPARE(dialogs->errors.size(), 0);
 
-        QTemporaryDir folder;
         QFile params(folder.filePath(QStringLiteral("values.pel")));
         QVERIFY(params.open(QIODevice::WriteOnly));
         params.write(files::parameterfile::encode(fc1));
         params.close();
         const auto run = test::runRenderer(
             {"--params", "values.pel", "--size",
-             QStringLiteral("%1x%2").arg(canvas.width()).arg(canvas.height()), "--picture",
-             QString::number(press), "--threads", "2", "-o", "picture.png"},
+             QStringLiteral("%1x%2").arg(pixels.width()).arg(pixels.height()), "--picture",
+             QString::number(press), "--threads", "2", "-o", "picture.bmp"},
             folder.path());
         QCOMPARE(run.status, 0);
-        const QImage rendered(folder.filePath(QStringLiteral("picture.png")));
-        QCOMPARE(rendered.convertToFormat(QImage::Format_RGB32),
-                 shown.convertToFormat(QImage::Format_RGB32));
+        const QByteArray rendered = files::contentsOf(folder.filePath(QStringLiteral("picture.bmp")));
+        QVERIFY(!rendered.isEmpty());
+        QVERIFY(files::contentsOf(folder.filePath(QStringLiteral("shown.bmp"))) == rendered);
     }
 };
 
