@@ -8,6 +8,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <new>
+
 namespace vorlane::shell {
 
 namespace {
@@ -86,7 +88,11 @@ void CanvasWindow::setLeft(float twips) {
 }
 
 QImage CanvasWindow::Image() const {
-    return image_.copy();
+    // Qt gives a null image where the memory for it is missing.
+    QImage copy = image_.copy();
+    if (copy.isNull())
+        throw std::bad_alloc();
+    return copy;
 }
 
 QWidget* CanvasWindow::hWnd() const {
@@ -102,7 +108,10 @@ void CanvasWindow::pixelsChanged() {
 void CanvasWindow::resize(int widthPixels, int heightPixels) {
     if (image_.width() == widthPixels && image_.height() == heightPixels)
         return;
-    image_ = QImage(widthPixels, heightPixels, QImage::Format_RGB32);
+    QImage resized(widthPixels, heightPixels, QImage::Format_RGB32);
+    if (resized.isNull())
+        throw std::bad_alloc();
+    image_ = std::move(resized);
     image_.fill(sim::toPixel(backColor()));
     attach({reinterpret_cast<std::uint32_t*>(image_.bits()), image_.width(), image_.height(),
             image_.bytesPerLine() / 4});

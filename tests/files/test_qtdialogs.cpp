@@ -31,7 +31,7 @@ void whenShown(std::function<void(T&)> act) {
 }
 
 const FileRequest kRequest{FileRequest::Kind::Save, "Save Vorlane simulation",
-                           {{"Tavik picture(*.bmp)", "*.bmp"}, {"All files", "*.*"}}};
+                           {{"Tavik picture(*.bmp)", "*.bmp"}, {"All files", "*.*"}}, {}};
 
 } // namespace
 
