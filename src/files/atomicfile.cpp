@@ -55,8 +55,11 @@ QByteArray folderOf(const QByteArray& path) {
 }
 
 // The kernel's view of processes and devices (/proc, /dev/fd, /sys): its
-// links name open files, pipes and sockets, and a "file" there is no file.
+// links name open files, pipes, sockets and folders, and a "file" there is no
+// file to replace.
 bool inSystemFiles(const QByteArray& path) {
+    if (path.startsWith("/proc/") || path.startsWith("/dev/fd/"))
+        return true;
     struct statfs system {};
     if (::statfs(folderOf(path).constData(), &system) != 0)
         return false;
@@ -148,15 +151,16 @@ std::optional<QString> whyForbidden(const QByteArray& target, const struct stat&
 // it would replace. given is the name before its links were followed.
 std::optional<QString> whyNotReplaceable(const QByteArray& target, const QByteArray& given,
                                          std::optional<struct stat>& earlier) {
-    const QString notRegular = target == given
-                                   ? QStringLiteral("it is not a regular file")
-                                   : QStringLiteral("it leads to \"%1\", which is not a regular file")
-                                         .arg(shownName(target));
+    const auto leadsTo = [&](const QString& what) {
+        return target == given ? QStringLiteral("it is %1").arg(what)
+                               : QStringLiteral("it leads to \"%1\", which is %2")
+                                     .arg(shownName(target), what);
+    };
     earlier.reset();
     if (target.endsWith('/'))
         return systemReason(EISDIR);
     if (inSystemFiles(target))
-        return notRegular;
+        return leadsTo(QStringLiteral("one of the system's own files (/proc, /dev/fd, /sys)"));
     // A loop, or a chain longer than the system follows.
     struct stat status {};
     if (::stat(given.constData(), &status) != 0 && errno != ENOENT)
@@ -165,10 +169,12 @@ std::optional<QString> whyNotReplaceable(const QByteArray& target, const QByteAr
         return errno == ENOENT ? std::nullopt : std::optional(systemReason(errno));
     earlier = status;
     if (!S_ISREG(status.st_mode))
-        return notRegular;
+        return leadsTo(QStringLiteral("not a regular file"));
+    if (auto reason = whyForbidden(target, status))
+        return reason;
     if (::access(target.constData(), W_OK) != 0)
         return QStringLiteral("the file is not writable");
-    return whyForbidden(target, status);
+    return std::nullopt;
 }
 
 // The extended attributes of the file replaced, its access list among them,

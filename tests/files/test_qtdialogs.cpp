@@ -151,6 +151,56 @@ private slots:
         QCOMPARE(icon, QMessageBox::NoIcon);
         QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     }
+
+    // A name or a field's text in a message is shown as typed, never as markup.
+    void messagesArePlainText_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("inform") << 0;
+        QTest::newRow("confirm") << 1;
+        QTest::newRow("error") << 2;
+    }
+    void messagesArePlainText() {
+        QFETCH(int, kind);
+        QtDialogs dialogs(nullptr);
+        Qt::TextFormat format = Qt::AutoText;
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            format = box.textFormat();
+            box.close();
+        });
+        const QString text = "Could not save \"<font size=6 color=green>SAVED OK\": reason";
+        if (kind == 0)
+            dialogs.inform("Open a file", text);
+        else if (kind == 1)
+            dialogs.confirm("Open a file", text);
+        else
+            dialogs.reportError("Open a file", text);
+        QCOMPARE(format, Qt::PlainText);
+    }
+
+    // Picking an existing file that the save refuses anyway leads to its
+    // refusal, not to a replace question first; a folder's name still opens it.
+    void noQuestionAboutWhatTheSaveRefuses() {
+        Workspace workspace;
+        QFile existing(workspace.path("pipe.bmp"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        QtDialogs dialogs(nullptr);
+        bool asked = false;
+        whenShown<QFileDialog>([&](QFileDialog& dialog) {
+            dialog.selectFile(workspace.path("pipe.bmp"));
+            whenShown<QMessageBox>([&asked](QMessageBox& box) {
+                asked = true;
+                box.button(QMessageBox::No)->click();
+            });
+            QMetaObject::invokeMethod(&dialog, "accept");
+            if (dialog.isVisible())
+                dialog.reject();
+        });
+        FileRequest request = kRequest;
+        request.refuses = [&workspace](const QString& path) { return path == workspace.path("pipe.bmp"); };
+        QCOMPARE(dialogs.chooseFile(request), std::optional(workspace.path("pipe.bmp")));
+        QVERIFY(!asked);
+    }
 };
 
 QTEST_MAIN(TestQtDialogs)

@@ -1,6 +1,7 @@
 // The renderer's picture is the one that Vorlane itself shows on the same
 // press of "draw rings" with the same values and canvas size.
 
+#include "files/imagefile.h"
 #include "files/parameterfile.h"
 #include "panel/controlpanel.h"
 #include "renderer.h"
@@ -69,12 +70,16 @@ private slots:
         const auto run = test::runRenderer(
             {"--params", "values.pel", "--size",
              QStringLiteral("%1x%2").arg(canvas.width()).arg(canvas.height()), "--picture",
-             QString::number(press), "--threads", "2", "-o", "picture.png"},
+             QString::number(press), "--threads", "2", "-o", "picture.bmp"},
             folder.path());
         QCOMPARE(run.status, 0);
-        const QImage rendered(folder.filePath(QStringLiteral("picture.png")));
-        QCOMPARE(rendered.convertToFormat(QImage::Format_RGB32),
+        QFile rendered(folder.filePath(QStringLiteral("picture.bmp")));
+        QVERIFY(rendered.open(QIODevice::ReadOnly));
+        const QByteArray bytes = rendered.readAll();
+        QCOMPARE(QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32),
                  shown.convertToFormat(QImage::Format_RGB32));
+        // The same file as Vorlane's save, the resolution in its header too.
+        QCOMPARE(bytes, files::imageFileContent(shown, "BMP"));
     }
 };
 
