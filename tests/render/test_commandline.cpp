@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
@@ -391,6 +392,55 @@ private slots:
             if (written)
                 QCOMPARE(QImage::fromData(contentsOf(names[i])).size(), QSize(1000, 800));
         }
+    }
+
+    // As a user other than root, in folders whose rules root is exempt from:
+    // a sticky folder lets only a file's owner replace it, which is known
+    // before the drawing; a write-only drop box takes a new file, though the
+    // renderer cannot open the folder to sync it.
+    void inAnotherUsersFolder_data() {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<QString>("output"); // theirs.bmp exists, another user's, writable by all
+        QTest::addColumn<QString>("faults");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("sticky folder, another user's file") << 01777 << "theirs.bmp" << "" << 2
+            << "vorlane-render: cannot write \"shared/theirs.bmp\": its folder lets only the file's owner replace it";
+        QTest::newRow("sticky folder, a new file") << 01777 << "new.bmp" << "" << 0 << "";
+        QTest::newRow("write-only drop box") << 01733 << "new.bmp" << "" << 0 << "";
+        QTest::newRow("write-only drop box, no O_TMPFILE") << 01733 << "new.bmp" << "no-tmpfile" << 0 << "";
+    }
+    void inAnotherUsersFolder() {
+        QFETCH(int, folderMode);
+        QFETCH(QString, output);
+        QFETCH(QString, faults);
+        QFETCH(int, status);
+        if (::geteuid() != 0)
+            QSKIP("only root may run the renderer as other users");
+        QTemporaryDir top;
+        const QByteArray shared = QFile::encodeName(top.filePath("shared"));
+        QVERIFY(::chmod(QFile::encodeName(top.path()), 0755) == 0 && ::mkdir(shared, 0700) == 0 &&
+                ::chmod(shared, mode_t(folderMode)) == 0);
+        QCOMPARE(::close(::creat(shared + "/theirs.bmp", 0666)), 0);
+        QVERIFY(::chown(shared + "/theirs.bmp", 4242, 4242) == 0 && ::chmod(shared + "/theirs.bmp", 0666) == 0);
+        const auto run = runRenderer(
+            {"--size", "40x30", "--picture", status == 2 ? "2000000000" : "1", "-o", "shared/" + output},
+            top.path(), [&faults](QProcess& process) {
+                withFaults(faults)(process);
+                process.setChildProcessModifier([] {
+                    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                        ::_exit(99);
+                });
+            });
+        QCOMPARE(run.status, status);
+        QTEST(run.err.section(u'\n', 0, 0), "message");
+        QStringList expected{"theirs.bmp"};
+        if (status == 0)
+            expected << output;
+        expected.sort();
+        QCOMPARE(QDir(top.filePath("shared")).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+        QCOMPARE(contentsOf(top.filePath("shared/theirs.bmp")), QByteArray());
+        QVERIFY(status != 0 || QImage(top.filePath("shared/" + output)).size() == QSize(40, 30));
     }
 
     // Names are the bytes given, whether or not they are UTF-8, and a
