@@ -1,7 +1,8 @@
 // Faults on demand for vorlane-render, loaded with LD_PRELOAD. VORLANE_FAULTS
 // names them, separated by commas: no-tmpfile (opening with O_TMPFILE fails
 // with EOPNOTSUPP, as on file systems without unnamed files), no-modes
-// (fchmod fails with ENOSYS, as on vfat), fsync-file and fsync-folder
+// (fchmod fails with ENOSYS, as on vfat), no-acl (setting an access list
+// fails with EOPNOTSUPP), fsync-file and fsync-folder
 // (syncing fails with EIO), rename (fails with EIO), signal=N (syncing a
 // regular file raises signal N first, once the content is written),
 // replaced=N (syncing the folder, after the rename, raises signal N
@@ -23,6 +24,7 @@
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -71,6 +73,13 @@ extern "C" {
 
 int fchmod(int fd, mode_t mode) {
     return fault("no-modes") ? failWith(ENOSYS) : next<int (*)(int, mode_t)>("fchmod")(fd, mode);
+}
+
+int fsetxattr(int fd, const char* name, const void* value, std::size_t size, int flags) {
+    if (fault("no-acl") && std::strcmp(name, "system.posix_acl_access") == 0)
+        return failWith(EOPNOTSUPP);
+    using Set = int (*)(int, const char*, const void*, std::size_t, int);
+    return next<Set>("fsetxattr")(fd, name, value, size, flags);
 }
 
 int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*start)(void*),
