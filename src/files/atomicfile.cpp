@@ -94,8 +94,8 @@ template <typename Make> QByteArray claimTemporaryName(const QByteArray& target,
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const long nameMax = ::pathconf(folderOf(target).constData(), _PC_NAME_MAX);
     const qsizetype start = target.lastIndexOf('/') + 1;
-    const qsizetype kept = std::min(target.size() - start,
-                                    (nameMax > 0 ? nameMax : NAME_MAX) - kTemporarySuffixBytes);
+    const qsizetype kept =
+        std::min(target.size() - start, (nameMax > 0 ? nameMax : NAME_MAX) - kTemporarySuffixBytes);
     const QByteArray stem = target.left(start + std::max<qsizetype>(kept, 1));
     for (int attempt = 0; attempt < 100; ++attempt) {
         QByteArray name = stem + '.';
@@ -152,9 +152,9 @@ std::optional<QString> whyForbidden(const QByteArray& target, const struct stat&
 std::optional<QString> whyNotReplaceable(const QByteArray& target, const QByteArray& given,
                                          std::optional<struct stat>& earlier) {
     const auto leadsTo = [&](const QString& what) {
-        return target == given ? QStringLiteral("it is %1").arg(what)
-                               : QStringLiteral("it leads to \"%1\", which is %2")
-                                     .arg(shownName(target), what);
+        return target == given
+                   ? QStringLiteral("it is %1").arg(what)
+                   : QStringLiteral("it leads to \"%1\", which is %2").arg(shownName(target), what);
     };
     earlier.reset();
     if (target.endsWith('/'))

@@ -52,9 +52,9 @@ void guardProcess(SignalEnd end) {
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
     // The signals whose default action ends the process, less those two.
-    const int named[] = {SIGHUP,  SIGINT,    SIGQUIT,   SIGILL,  SIGABRT, SIGBUS,
-                         SIGFPE,  SIGUSR1,   SIGSEGV,   SIGUSR2, SIGALRM, SIGTERM,
-                         SIGSTKFLT, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR, SIGSYS};
+    const int named[] = {SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGABRT, SIGBUS,    SIGFPE,
+                         SIGUSR1,   SIGSEGV, SIGUSR2, SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU,
+                         SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSYS};
     const auto handle = [](int signal) {
         struct sigaction action {};
         if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler != SIG_DFL)

@@ -70,7 +70,9 @@ std::size_t sequenceLength(std::string_view text) {
 
 // The code point of a valid UTF-8 sequence of this length.
 char32_t codePoint(std::string_view sequence, std::size_t length) {
-    const auto byte = [&sequence](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
+    const auto byte = [&sequence](std::size_t i) {
+        return static_cast<unsigned char>(sequence[i]);
+    };
     static constexpr unsigned char kLeadBits[] = {0, 0x7f, 0x1f, 0x0f, 0x07};
     char32_t value = byte(0) & kLeadBits[length];
     for (std::size_t i = 1; i < length; ++i)
