@@ -153,28 +153,21 @@ private slots:
     }
 
     // A name or a field's text in a message is shown as typed, never as markup.
-    void messagesArePlainText_data() {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("inform") << 0;
-        QTest::newRow("confirm") << 1;
-        QTest::newRow("error") << 2;
-    }
     void messagesArePlainText() {
-        QFETCH(int, kind);
         QtDialogs dialogs(nullptr);
-        Qt::TextFormat format = Qt::AutoText;
-        whenShown<QMessageBox>([&](QMessageBox& box) {
-            format = box.textFormat();
-            box.close();
-        });
         const QString text = "Could not save \"<font size=6 color=green>SAVED OK\": reason";
-        if (kind == 0)
-            dialogs.inform("Open a file", text);
-        else if (kind == 1)
-            dialogs.confirm("Open a file", text);
-        else
-            dialogs.reportError("Open a file", text);
-        QCOMPARE(format, Qt::PlainText);
+        for (const auto& show : std::initializer_list<std::function<void()>>{
+                 [&] { dialogs.inform("Open a file", text); },
+                 [&] { dialogs.confirm("Open a file", text); },
+                 [&] { dialogs.reportError("Open a file", text); }}) {
+            Qt::TextFormat format = Qt::AutoText;
+            whenShown<QMessageBox>([&format](QMessageBox& box) {
+                format = box.textFormat();
+                box.close();
+            });
+            show();
+            QCOMPARE(format, Qt::PlainText);
+        }
     }
 
     // Picking an existing file that the save refuses anyway leads to its
