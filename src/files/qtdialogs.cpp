@@ -32,6 +32,16 @@ private:
     std::function<bool(const QString&)> refuses_;
 };
 
+// File names in a message are the user's, never markup: "<b>" shows as typed.
+int shown(QMessageBox::Icon icon, const QString& caption, const QString& text,
+          QMessageBox::StandardButtons buttons, QWidget* owner) {
+    QMessageBox box(icon, caption, text, buttons, owner);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons & QMessageBox::No)
+        box.setDefaultButton(QMessageBox::No);
+    return box.exec();
+}
+
 } // namespace
 
 QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {}
@@ -60,20 +70,6 @@ std::optional<QString> QtDialogs::chooseFile(const FileRequest& request) {
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
-
-namespace {
-
-// File names in a message are the user's, never markup: "<b>" shows as typed.
-int shown(QMessageBox::Icon icon, const QString& caption, const QString& text,
-          QMessageBox::StandardButtons buttons, QWidget* owner) {
-    QMessageBox box(icon, caption, text, buttons, owner);
-    box.setTextFormat(Qt::PlainText);
-    if (buttons & QMessageBox::No)
-        box.setDefaultButton(QMessageBox::No);
-    return box.exec();
-}
-
-} // namespace
 
 void QtDialogs::inform(const QString& caption, const QString& text) {
     shown(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner_);
