@@ -1,6 +1,7 @@
 // A field's text in a message, on any bytes: the message is UTF-8 without
-// control characters, and its escapes give back the text, either whole or,
-// for a UTF-8 text longer than 40 characters, its first 40 and "...".
+// control or invisible format characters, and its escapes give back the
+// text, either whole or, for a UTF-8 text longer than 40 characters, its
+// first 40 with the combining marks of the 40th, and "...".
 #include "require.h"
 #include "sim/errors.h"
 
@@ -38,10 +39,11 @@ std::string unescaped(std::string_view shown) {
         require(i + digits < shown.size(), "an escape cut short");
         const unsigned value =
             unsigned(std::stoul(std::string(shown.substr(i + 1, digits)), nullptr, 16));
-        // \u is a C1 control, U+0080 to U+009F, two bytes in UTF-8.
+        // \u is a character in UTF-8, \x a byte.
         if (kind == 'u')
-            text += char(0xc2);
-        text += char(value);
+            text += QString(QChar(char16_t(value))).toStdString();
+        else
+            text += char(value);
         i += digits;
     }
     return text;
@@ -60,9 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     const QString decoded = decoder.decode(QByteArrayView(shown.data(), qsizetype(shown.size())));
     require(!decoder.hasError(), "a message that is not UTF-8");
-    for (const QChar c : decoded)
+    for (const QChar c : decoded) {
         require(c.unicode() >= 0x20 && (c.unicode() < 0x7f || c.unicode() >= 0xa0),
                 "a control character in a message");
+        const char16_t u = c.unicode();
+        require(u != 0x061c && (u < 0x200b || u > 0x200f) && (u < 0x2028 || u > 0x202e) &&
+                    (u < 0x2060 || u > 0x206f) && u != 0xfeff,
+                "an invisible format character in a message");
+    }
 
     if (unescaped(shown) == text)
         return 0;
@@ -71,9 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(start.size() < text.size() && text.starts_with(start), "a cut text is not the start");
     QStringDecoder whole(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     const QString full = whole.decode(QByteArrayView(text.data(), qsizetype(text.size())));
-    if (!whole.hasError())
-        require(QString::fromUtf8(start.data(), qsizetype(start.size())).toUcs4().size() == 40 &&
-                    full.toUcs4().size() > 40,
-                "a UTF-8 text cut other than after 40 whole characters");
+    if (whole.hasError())
+        return 0;
+    const QList<uint> kept = QString::fromUtf8(start.data(), qsizetype(start.size())).toUcs4();
+    const QList<uint> all = full.toUcs4();
+    require(kept.size() >= 40 && all.size() > kept.size(),
+            "a UTF-8 text cut other than after 40 whole characters");
+    for (qsizetype i = 40; i < kept.size(); ++i)
+        require(QChar::isMark(char32_t(kept[i])), "more than the 40th character's marks kept");
+    require(!QChar::isMark(char32_t(all[kept.size()])), "a combining mark parted from its character");
     return 0;
 }

@@ -1,6 +1,7 @@
 // Vorlane: the rings that a bright point light shows through a scratched
 // surface.
 
+#include "files/processguard.h"
 #include "shell/mainwindow.h"
 #include "shell/program.h"
 
@@ -10,6 +11,7 @@
 #include <cstring>
 
 int main(int argc, char* argv[]) {
+    vorlane::files::guardProcess(vorlane::files::SignalEnd::Signal);
     // Answered before Qt starts, so that it works without a display.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
         return std::puts("vorlane " VORLANE_VERSION) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;

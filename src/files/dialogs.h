@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace vorlane::files {
@@ -20,6 +21,9 @@ struct FileRequest {
     Kind kind = Kind::Save;
     QString title;
     QList<FileFilter> filters; // the first one is preselected
+    // For a save: true for an existing file that saving would refuse anyway
+    // (a FIFO, an immutable file), about which no replace question is asked.
+    std::function<bool(const QString& path)> refuses;
 };
 
 // Every modal interaction of the File commands goes through this seam, so

@@ -126,10 +126,13 @@ void Files::apidialogbox(const QString& mode, const QString& title, const QStrin
     const QList<FileFilter> filters{{filterCaption, filterPattern},
                                     {QStringLiteral("All files"), QStringLiteral("*.*")}};
     std::optional<QString> path;
+    const auto refuses = [](const QString& chosen) {
+        return whyNotSaved(QFile::encodeName(chosen)).has_value();
+    };
     if (mode == QLatin1String("save"))
-        path = dialogs_.chooseFile({FileRequest::Kind::Save, title, filters});
+        path = dialogs_.chooseFile({FileRequest::Kind::Save, title, filters, refuses});
     if (mode == QLatin1String("load"))
-        path = dialogs_.chooseFile({FileRequest::Kind::Open, title, filters});
+        path = dialogs_.chooseFile({FileRequest::Kind::Open, title, filters, {}});
 
     // dlgfile is used in the current directory, so a folder that cannot be
     // entered counts as no file chosen rather than sending it elsewhere.

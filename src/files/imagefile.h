@@ -11,7 +11,8 @@ class QImage;
 namespace vorlane::files {
 
 // The image as the content of a file in the format given ("BMP", "PNG"),
-// every pixel in 24-bit colour; empty when the writer fails.
+// every pixel in 24-bit colour; empty when the writer fails. Throws
+// std::bad_alloc where the memory runs out.
 QByteArray imageFileContent(const QImage& image, const char* format);
 
 // A 24-bit bitmap's header gives the size of its pixel data as a signed

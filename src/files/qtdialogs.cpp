@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -69,6 +70,38 @@ private:
     QFileDialog& dialog_;
 };
 
+// Asks before it lets the user pick an existing file only where saving would
+// replace it: a name that the save refuses anyway goes to its refusal at
+// once, without a question whose "yes" could not be kept.
+class FileDialog final : public QFileDialog {
+public:
+    FileDialog(QWidget* owner, const FileRequest& request)
+        : QFileDialog(owner, request.title), refuses_(request.refuses) {}
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        const QFileInfo chosen(files.value(0));
+        // A folder's name opens it, as ever.
+        if (refuses_ && chosen.exists() && !chosen.isDir() && refuses_(files.first()))
+            QDialog::accept();
+        else
+            QFileDialog::accept();
+    }
+
+private:
+    std::function<bool(const QString&)> refuses_;
+};
+
+// File names in a message are the user's, never markup: "<b>" shows as typed.
+int shown(QMessageBox::Icon icon, const QString& caption, const QString& text,
+          QMessageBox::StandardButtons buttons, QWidget* owner) {
+    QMessageBox box(icon, caption, text, buttons, owner);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons & QMessageBox::No)
+        box.setDefaultButton(QMessageBox::No);
+    return box.exec();
+}
+
 } // namespace
 
 QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {
@@ -80,7 +113,7 @@ QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {
 }
 
 std::optional<QString> QtDialogs::chooseFile(const FileRequest& request) {
-    QFileDialog dialog(owner_, request.title);
+    FileDialog dialog(owner_, request);
     const bool save = request.kind == FileRequest::Kind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // The program makes the folder of the last chosen file the current one;
@@ -106,21 +139,17 @@ std::optional<QString> QtDialogs::chooseFile(const FileRequest& request) {
 }
 
 void QtDialogs::inform(const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner_);
-    box.exec();
+    shown(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner_);
 }
 
 bool QtDialogs::confirm(const QString& caption, const QString& question) {
     // Dressed like the file dialog's own replace question, which it follows.
-    QMessageBox box(QMessageBox::Warning, caption, question, QMessageBox::Yes | QMessageBox::No,
-                    owner_);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return shown(QMessageBox::Warning, caption, question, QMessageBox::Yes | QMessageBox::No,
+                 owner_) == QMessageBox::Yes;
 }
 
 void QtDialogs::reportError(const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, owner_);
-    box.exec();
+    shown(QMessageBox::Warning, caption, text, QMessageBox::Ok, owner_);
 }
 
 } // namespace vorlane::files

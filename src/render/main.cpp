@@ -3,6 +3,7 @@
 #include "options.h"
 #include "renderer.h"
 
+#include "files/processguard.h"
 #include "sim/drawsettings.h"
 
 #include <QCoreApplication>
@@ -13,13 +14,18 @@
 
 int main(int argc, char* argv[]) {
     using namespace vorlane::render;
-    const QCoreApplication app(argc, argv);
-    const int processors = vorlane::sim::everyProcessor();
+    vorlane::files::guardProcess(vorlane::files::SignalEnd::ExitStatus);
+    // Taken before Qt sees them, since Qt takes its own options out of argv
+    // (-qmljsdebugger=...): the strict parser refuses them like any other.
     // One character a byte, so that file names keep their bytes.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLatin1(argv[i]);
-    const CommandLine line = parseCommandLine(arguments, processors);
+    // The canvas is 96 dpi, and its files say so, as Vorlane's do on a 96-dpi
+    // screen; without a screen Qt would write 100.
+    QCoreApplication::setAttribute(Qt::AA_Use96Dpi);
+    const QCoreApplication app(argc, argv);
+    const CommandLine line = parseCommandLine(arguments, vorlane::sim::everyProcessor());
     switch (line.action) {
     case CommandLine::Action::Help:
         // A full disk or a closed output must not pass for help shown.

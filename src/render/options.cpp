@@ -29,7 +29,8 @@ const QString kDescription =
                    "Exit status: 0 when the picture was written, 1 when the drawing stopped with\n"
                    "a run-time error, 2 for a bad option or value, a bad parameter file, an\n"
                    "output that cannot be written or too little memory, 128+N when signal N\n"
-                   "(SIGINT, SIGTERM, SIGHUP) ended it. Nothing is written unless the status is\n"
+                   "(SIGINT, SIGTERM, SIGHUP, ...) ended it before the file was replaced; a\n"
+                   "signal after that still gives 0. Nothing is written unless the status is\n"
                    "0, save when only the sync of the folder after the rename failed, as the\n"
                    "message says.");
 
@@ -90,7 +91,8 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
         QStringLiteral("K"));
     const QCommandLineOption threads(
         QStringLiteral("threads"),
-        QStringLiteral("Threads that draw, 1 to %1; the picture does not depend on it "
+        QStringLiteral("Threads that draw, 1 to %1, of which at most one for each processor "
+                       "that it may run on is started; the picture does not depend on it "
                        "(default: %2, the processors it may run on).")
             .arg(kMostThreads)
             .arg(defaultThreads),
@@ -103,7 +105,8 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("The image file to write, required: a 24-bit BMP for .bmp, a PNG for "
                        ".png. It appears only once it is complete; only a regular file is "
-                       "replaced, and it keeps its owner, group and mode. A BMP holds less than "
+                       "replaced, and it keeps its owner, group, mode, access list and extended "
+                       "attributes. A BMP holds less than "
                        "2 GiB of pixel data (at most 32767x21845); write larger pictures as .png."),
         QStringLiteral("OUT"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},

@@ -6,7 +6,7 @@
 #include "progress.h"
 #include "sim/rings.h"
 
-#include <csignal>
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -46,25 +46,6 @@ std::optional<QString> whyNotInFormat(const Options& options) {
         .arg(files::kMostBmpPixelBytes);
 }
 
-// A signal ends the renderer without leaving the temporary file behind.
-void endOnSignal(int signal) {
-    files::removeTemporaryFile();
-    ::_exit(128 + signal);
-}
-
-void endOnSignals() {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction action {};
-        // A signal ignored from the start, e.g. SIGHUP under nohup, stays so.
-        if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_IGN)
-            continue;
-        action.sa_handler = endOnSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = 0;
-        ::sigaction(signal, &action, nullptr);
-    }
-}
-
 } // namespace
 
 void drawPicture(const sim::RingFields& fields, int number, int threads, sim::BufferCanvas& canvas,
@@ -73,7 +54,8 @@ void drawPicture(const sim::RingFields& fields, int number, int threads, sim::Bu
     sim::Mt19937Source random;
     for (int picture = 1; picture <= number; ++picture) {
         sim::DrawSettings settings;
-        settings.threads = threads;
+        // More threads than processors would only wait for one another.
+        settings.threads = std::min(threads, sim::everyProcessor());
         if (progress)
             settings.progress = [&progress, picture](std::int64_t done, std::int64_t total) {
                 progress(picture, done, total);
@@ -94,7 +76,6 @@ QImage imageOf(const sim::BufferCanvas& canvas) {
 }
 
 ExitStatus run(const Options& options) {
-    endOnSignals();
     sim::RingFields fields;
     if (!options.params.isEmpty()) {
         QString problem;

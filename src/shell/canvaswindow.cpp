@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QRegion>
 
+#include <new>
+
 namespace vorlane::shell {
 
 namespace {
@@ -110,7 +112,11 @@ void CanvasWindow::setLeft(float twips) {
 }
 
 QImage CanvasWindow::Image() const {
-    return image_.copy();
+    // Qt gives a null image where the memory for it is missing.
+    QImage copy = image_.copy();
+    if (copy.isNull())
+        throw std::bad_alloc();
+    return copy;
 }
 
 QWidget* CanvasWindow::hWnd() const {
@@ -134,9 +140,12 @@ void CanvasWindow::resize(QSize area) {
         sim::raise(sim::ErrorKind::InvalidPropertyValue);
     if (area == area_ && image_.size() == pixels && image_.devicePixelRatio() == ratio)
         return;
+    QImage resized(pixels, QImage::Format_RGB32);
+    if (resized.isNull())
+        throw std::bad_alloc();
+    resized.setDevicePixelRatio(ratio);
     area_ = area;
-    image_ = QImage(pixels, QImage::Format_RGB32);
-    image_.setDevicePixelRatio(ratio);
+    image_ = std::move(resized);
     image_.fill(sim::toPixel(backColor()));
     attach({reinterpret_cast<std::uint32_t*>(image_.bits()), image_.width(), image_.height(),
             image_.bytesPerLine() / 4});

@@ -54,7 +54,8 @@ public:
     void setTop(float twips) override;
     void setLeft(float twips) override;
 
-    // A copy of the persistent image as it is now.
+    // A copy of the persistent image as it is now; std::bad_alloc without the
+    // memory for it.
     QImage Image() const;
     // The window, as the owner of dialogs.
     QWidget* hWnd() const;

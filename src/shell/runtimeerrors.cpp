@@ -17,6 +17,8 @@ namespace {
 void report(QWidget& owner, const std::string& message) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Vorlane"),
                     QString::fromStdString(message), QMessageBox::Ok, &owner);
+    // A field's text in it is the user's, never markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -1,5 +1,7 @@
 #include "errors.h"
 
+#include "marks.h"
+
 #include <algorithm>
 #include <initializer_list>
 #include <iterator>
@@ -66,6 +68,26 @@ std::size_t sequenceLength(std::string_view text) {
     return length;
 }
 
+// The code point of a valid UTF-8 sequence of this length.
+char32_t codePoint(std::string_view sequence, std::size_t length) {
+    const auto byte = [&sequence](std::size_t i) {
+        return static_cast<unsigned char>(sequence[i]);
+    };
+    static constexpr unsigned char kLeadBits[] = {0, 0x7f, 0x1f, 0x0f, 0x07};
+    char32_t value = byte(0) & kLeadBits[length];
+    for (std::size_t i = 1; i < length; ++i)
+        value = value << 6 | (byte(i) & 0x3fu);
+    return value;
+}
+
+// Characters that show nothing yet change what is around them: C1 controls,
+// and the bidirectional controls, zero-width and other invisible format
+// characters, which could turn a text around or hide part of it.
+bool isInvisible(char32_t c) {
+    return (c >= 0x80 && c <= 0x9f) || c == 0x061c || (c >= 0x200b && c <= 0x200f) ||
+           (c >= 0x2028 && c <= 0x202e) || (c >= 0x2060 && c <= 0x206f) || c == 0xfeff;
+}
+
 // The bytes that have escapes of their own; a backslash is doubled, so that
 // every escape reads one way.
 constexpr std::pair<unsigned char, const char*> kNamedEscapes[] = {
@@ -80,12 +102,15 @@ std::string hexEscape(unsigned value, int digits, char kind) {
 }
 
 // A field holds up to 32767 characters; a message shows the first 40 of a
-// longer text, then "...".
+// longer text, with the combining marks of the 40th, then "...".
 std::string shown(std::string_view text) {
     constexpr std::size_t kLongest = 40;
     std::size_t end = 0;
     for (std::size_t characters = 0; end < text.size() && characters < kLongest; ++characters)
         end += std::max<std::size_t>(sequenceLength(text.substr(end)), 1);
+    for (std::size_t length; end < text.size() && (length = sequenceLength(text.substr(end))) > 0 &&
+                             isCombiningMark(codePoint(text.substr(end), length));)
+        end += length;
     return end == text.size() ? printable(text) : joined({printable(text.substr(0, end)), "..."});
 }
 
@@ -110,7 +135,7 @@ std::string printable(std::string_view text) {
     while (!text.empty()) {
         const std::size_t length = sequenceLength(text);
         const auto lead = static_cast<unsigned char>(text[0]);
-        const auto second = static_cast<unsigned char>(length > 1 ? text[1] : 0);
+        const char32_t value = length > 0 ? codePoint(text, length) : 0;
         text.remove_prefix(std::max<std::size_t>(length, 1));
         const auto named =
             std::find_if(std::begin(kNamedEscapes), std::end(kNamedEscapes),
@@ -119,8 +144,8 @@ std::string printable(std::string_view text) {
             result += named->second;
         else if (length == 0 || lead < 0x20 || lead == 0x7f)
             result += hexEscape(lead, 2, 'x');
-        else if (lead == 0xc2 && second < 0xa0) // C1 controls, U+0080 to U+009F
-            result += hexEscape(second, 4, 'u');
+        else if (isInvisible(value))
+            result += hexEscape(value, 4, 'u');
         else
             result.append(text.data() - length, length);
     }

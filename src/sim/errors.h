@@ -37,9 +37,11 @@ private:
 
 [[noreturn]] void raise(ErrorKind kind);
 
-// The text as a message shows it: UTF-8 as it is; control characters and
-// bytes that are not UTF-8 escaped as \0, \n, \r, \t, \x1b or \u0085, and a
-// backslash doubled, so that no text can act on a terminal or hide its end.
+// The text as a message shows it: UTF-8 as it is; control characters,
+// invisible format characters (bidirectional controls, zero-width characters,
+// line and paragraph separators, U+FEFF) and bytes that are not UTF-8 escaped
+// as \0, \n, \r, \t, \x1b, \u0085 or \u202e, and a backslash doubled, so
+// that no text can act on a terminal, turn a message around or hide its end.
 std::string printable(std::string_view text);
 
 // The sentence for an error that the text of the field with this caption

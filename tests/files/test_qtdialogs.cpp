@@ -23,8 +23,7 @@ namespace {
 // Acts on the modal dialog of type T once it is shown. The action must close
 // it; checks belong after the call that showed it, so that a failing check
 // cannot leave the dialog open.
-template <typename T>
-void whenShown(std::function<void(T&)> act) {
+template <typename T> void whenShown(std::function<void(T&)> act) {
     QTimer::singleShot(0, [act] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
             act(*dialog);
@@ -33,8 +32,10 @@ void whenShown(std::function<void(T&)> act) {
     });
 }
 
-const FileRequest kRequest{FileRequest::Kind::Save, "Save Vorlane simulation",
-                           {{"Tavik picture(*.bmp)", "*.bmp"}, {"All files", "*.*"}}};
+const FileRequest kRequest{FileRequest::Kind::Save,
+                           "Save Vorlane simulation",
+                           {{"Tavik picture(*.bmp)", "*.bmp"}, {"All files", "*.*"}},
+                           {}};
 
 } // namespace
 
@@ -61,7 +62,7 @@ private slots:
         });
         QVERIFY(dialogs.chooseFile(kRequest));
         whenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
-        QCOMPARE(dialogs.chooseFile({FileRequest::Kind::Open, "Open a file", kRequest.filters}),
+        QCOMPARE(dialogs.chooseFile({FileRequest::Kind::Open, "Open a file", kRequest.filters, {}}),
                  std::nullopt);
         QCOMPARE(
             QDir(home_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -227,6 +228,52 @@ private slots:
         QCOMPARE(text, "No file was selected");
         QCOMPARE(icon, QMessageBox::NoIcon);
         QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    // A name or a field's text in a message is shown as typed, never as markup.
+    void messagesArePlainText() {
+        QtDialogs dialogs(nullptr);
+        const QString text = "Could not save \"<font size=6 color=green>SAVED OK\": reason";
+        for (const auto& show : std::initializer_list<std::function<void()>>{
+                 [&] { dialogs.inform("Open a file", text); },
+                 [&] { dialogs.confirm("Open a file", text); },
+                 [&] { dialogs.reportError("Open a file", text); }}) {
+            Qt::TextFormat format = Qt::AutoText;
+            whenShown<QMessageBox>([&format](QMessageBox& box) {
+                format = box.textFormat();
+                box.close();
+            });
+            show();
+            QCOMPARE(format, Qt::PlainText);
+        }
+    }
+
+    // Picking an existing file that the save refuses anyway leads to its
+    // refusal, not to a replace question first; a folder's name still opens it.
+    void noQuestionAboutWhatTheSaveRefuses() {
+        Workspace workspace;
+        QFile existing(workspace.path("pipe.bmp"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        QtDialogs dialogs(nullptr);
+        bool asked = false;
+        whenShown<QFileDialog>([&](QFileDialog& dialog) {
+            dialog.selectFile(workspace.path("pipe.bmp"));
+            whenShown<QMessageBox>([&asked](QMessageBox& box) {
+                asked = true;
+                box.button(QMessageBox::No)->click();
+            });
+            QMetaObject::invokeMethod(&dialog, "accept");
+            if (dialog.isVisible())
+                dialog.reject();
+        });
+        FileRequest request = kRequest;
+        request.refuses = [&workspace](const QString& path) {
+            return path == workspace.path("pipe.bmp");
+        };
+        QCOMPARE(dialogs.chooseFile(request), std::optional(workspace.path("pipe.bmp")));
+        QCoreApplication::processEvents(); // the wait for a question ends with none
+        QVERIFY(!asked);
     }
 };
 

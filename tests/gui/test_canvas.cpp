@@ -13,7 +13,11 @@
 #include <QtTest>
 
 #include <cmath>
+#include <fstream>
 #include <memory>
+#include <new>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace vorlane;
 using shell::CanvasWindow;
@@ -178,6 +182,27 @@ private slots:
         expectRefused([&] { canvas_->setHeight(0.0f); });
         QCOMPARE(canvas_->Image().size(), before);
         QCOMPARE(frameOf(*canvas_).size() * qApp->devicePixelRatio(), before);
+    }
+
+    // Qt gives a null image where the memory runs out; the canvas names it
+    // as what it is, and keeps its picture.
+    void outOfMemoryIsNamedAsSuch() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        QSKIP("the sanitizers' allocators end the process where memory runs out");
+#endif
+        canvas_->setHeight(screen::twipsForPixels(4000));
+        canvas_->setWidth(screen::twipsForPixels(8000)); // 128 MB
+        rlimit before{};
+        QCOMPARE(::getrlimit(RLIMIT_AS, &before), 0);
+        const auto restore = qScopeGuard([&before] { ::setrlimit(RLIMIT_AS, &before); });
+        rlim_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlimit tight{pages * rlim_t(::sysconf(_SC_PAGESIZE)) + (64 << 20), before.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_AS, &tight), 0);
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, canvas_->Image());
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, canvas_->setWidth(screen::twipsForPixels(16000)));
+        ::setrlimit(RLIMIT_AS, &before);
+        QCOMPARE(canvas_->Image().size(), QSize(8000, 4000));
     }
 
     // The window.

@@ -78,11 +78,13 @@ public:
 class MessageBoxCloser : public QObject {
 public:
     QString text;
+    Qt::TextFormat format = Qt::AutoText;
 
     MessageBoxCloser() {
         connect(&timer_, &QTimer::timeout, this, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 text = box->text();
+                format = box->textFormat();
                 box->accept();
                 timer_.stop();
             }
@@ -671,6 +673,8 @@ private slots:
         click("cmdhex");
         QCOMPARE(closer.text, "Run-time error: Type mismatch\n"
                               "The text \"grey\" in \"sky col\" is not a number.");
+        // The field's text is the user's, never markup.
+        QCOMPARE(closer.format, Qt::PlainText);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         // The steps before the failing one stay done: the canvas was refitted.
         QVERIFY(within(forms().f1().height(),

@@ -2,6 +2,7 @@
 // files it writes or leaves alone.
 
 #include "renderer.h"
+#include "sim/drawsettings.h"
 #include "sim/fields.h"
 
 #include <QDir>
@@ -11,9 +12,13 @@
 #include <QScopeGuard>
 #include <QtTest>
 
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using vorlane::test::runRenderer;
@@ -66,6 +71,20 @@ QByteArray contentsOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The extended attributes of the name itself (not of where a link leads):
+// the access list, user.* and trusted.*.
+QMap<QByteArray, QByteArray> attributesOf(const QByteArray& name) {
+    QMap<QByteArray, QByteArray> attributes;
+    QByteArray names(4096, '\0');
+    const ssize_t size = ::llistxattr(name, names.data(), names.size());
+    for (const QByteArray& key : names.left(std::max<ssize_t>(size, 0)).split('\0')) {
+        QByteArray value(4096, '\0');
+        if (!key.isEmpty())
+            attributes[key] = value.left(::lgetxattr(name, key, value.data(), value.size()));
+    }
+    return attributes;
+}
+
 // True when the file holds 24 bits a pixel, as a bitmap or a PNG.
 bool is24Bit(const QByteArray& bytes) {
     const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
@@ -97,6 +116,10 @@ private slots:
         };
         refused("no output", {}, "no output file");
         refused("unknown option", {"--colour", "red", "-o", "a.bmp"}, "Unknown option 'colour'");
+        // Qt takes such options out of argv unless the parser sees them first.
+        refused("Qt's own option", {"-qmljsdebugger=port:1234", "-o", "a.bmp"}, "Unknown options: q");
+        refused("Qt's own option with a value", {"-platform", "offscreen", "-o", "a.bmp"},
+                "Unknown options: p");
         refused("stray argument", {"few.pel", "-o", "a.bmp"}, "unexpected argument \"few.pel\"");
         refused("value missing", {"-o", "a.bmp", "--size"}, "Missing value after '--size'");
         refused("jpeg output", {"-o", "a.jpg"}, "must end in .bmp or .png");
@@ -239,9 +262,35 @@ private slots:
         row("link to a FIFO") << "link.bmp" << "" << 2 << failed + "\"link.bmp" + notRegular.arg("fifo.bmp") << false;
         row("device through two links") << "link2.png" << "" << 2
                                          << failed + "\"link2.png" + notRegular.arg("device.bmp") << false;
-        row("name too long") << longName << "" << 2 << failed + "\"" + longName + "\": the name is too long" << false;
+        row("name of 255 bytes") << longName << "" << 0 << "" << true;
+        row("name of 255 bytes, no O_TMPFILE") << longName << "no-tmpfile" << 0 << "" << true;
+        const QString system = "\", which is one of the system's own files (/proc, /dev/fd, /sys)";
+        row("link to /dev/stdout") << "stdout.bmp" << "" << 2 << failed + "\"stdout.bmp\": it leads to \"/proc/self/fd/1" + system << false;
+        row("link to /dev/fd/2") << "fd.bmp" << "" << 2 << failed + "\"fd.bmp\": it leads to \"/dev/fd/2" + system << false;
+        row("/proc/self/cwd") << "/proc/self/cwd/older.bmp" << "" << 2
+                              << failed + "\"/proc/self/cwd/older.bmp\": it is one of the system's own files" << false;
+        row("link loop") << "loop.bmp" << "" << 2 << failed + "\"loop.bmp\": Too many levels of symbolic links" << false;
+        row("link to itself") << "self.bmp" << "" << 2 << failed + "\"self.bmp\": Too many levels of symbolic links" << false;
+        row("45 links") << "chain1.bmp" << "" << 2 << failed + "\"chain1.bmp\": Too many levels of symbolic links" << false;
+        row("immutable") << "immutable.bmp" << "" << 2 << failed + "\"immutable.bmp\": the file is immutable" << false;
+        row("append-only") << "append.bmp" << "" << 2 << failed + "\"append.bmp\": the file may only be appended to" << false;
         row("older file") << "older.bmp" << "" << 0 << "" << true;
         row("older file, no O_TMPFILE") << "older.bmp" << "no-tmpfile" << 0 << "" << true;
+        row("no modes (vfat)") << "older.bmp" << "no-modes" << 0 << "" << true;
+        // Without its access list the file would be open to its whole group.
+        row("access list not kept") << "older.bmp" << "no-acl" << 2
+            << failed + "\"older.bmp\": its access rules (system.posix_acl_access) cannot be kept on the new "
+                        "file: Operation not supported" << false;
+        row("access list not kept, no O_TMPFILE") << "older.bmp" << "no-tmpfile,no-acl" << 2
+            << failed + "\"older.bmp\": its access rules (system.posix_acl_access)" << false;
+        row("size limit") << "older.bmp" << "fsize=100000" << 2 << failed + "\"older.bmp\": File too large" << false;
+        row("size limit, no O_TMPFILE") << "older.bmp" << "no-tmpfile,fsize=100000" << 2
+                                        << failed + "\"older.bmp\": File too large" << false;
+        // Nothing the program writes takes the place of a closed stream.
+        row("streams closed") << "older.bmp" << "closed-streams" << 0 << "" << true;
+        row("streams closed, folder sync") << "older.bmp" << "closed-streams,fsync-folder" << 2 << "" << true;
+        // At most one thread for each processor that the process may run on.
+        row("1024 threads on one processor") << "older.bmp" << "one-processor,threads=0" << 0 << "" << true;
         row("file sync") << "older.bmp" << "fsync-file" << 2 << eio << false;
         row("file sync, no O_TMPFILE") << "older.bmp" << "no-tmpfile,fsync-file" << 2 << eio << false;
         row("rename") << "older.bmp" << "rename" << 2 << eio << false;
@@ -253,6 +302,20 @@ private slots:
         row("SIGTERM, no O_TMPFILE") << "older.bmp" << "no-tmpfile,signal=15" << 143 << "" << false;
         row("SIGHUP, no O_TMPFILE") << "older.bmp" << "no-tmpfile,signal=1" << 129 << "" << false;
         row("SIGTERM") << "older.bmp" << "signal=15" << 143 << "" << false;
+        for (const int signal : {SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGVTALRM, SIGPROF})
+            row(qPrintable(QStringLiteral("SIG%1, no O_TMPFILE").arg(sigabbrev_np(signal))))
+                << "older.bmp" << QStringLiteral("no-tmpfile,signal=%1").arg(signal) << 128 + signal << ""
+                << false;
+        // A closed reader and a size limit give errors where they matter, never an end.
+        row("SIGPIPE") << "older.bmp" << "no-tmpfile,signal=13" << 0 << "" << true;
+        row("SIGXFSZ") << "older.bmp" << "no-tmpfile,signal=25" << 0 << "" << true;
+        // Once the file is in place, that is the outcome.
+        row("SIGINT after the rename") << "older.bmp" << "replaced=2" << 0 << "" << true;
+        row("SIGTERM after the rename, no O_TMPFILE") << "older.bmp" << "no-tmpfile,replaced=15" << 0
+                                                       << "" << true;
+        // Killed while it draws, where there are two threads: no file was named yet.
+        row("killed while drawing, no O_TMPFILE") << "older.bmp" << "no-tmpfile,threads=0" << 137 << ""
+                                                  << false;
         // The 2.4 MB bitmap grows past the 1 MiB that the fault allows.
         row("no memory to encode") << "older.bmp" << "realloc" << 2
             << "vorlane-render: not enough memory to encode a picture of 1000x800 pixels" << false;
@@ -272,34 +335,121 @@ private slots:
         older.close();
         if (::chown("older.bmp", 65534, 65534) != 0)
             qInfo("the owner is kept only where the renderer may set it");
-        QVERIFY(::chmod("older.bmp", 0640) == 0 && ::mkfifo("fifo.bmp", 0600) == 0);
+        // With every mode bit that a replace could lose, an access list and
+        // other extended attributes.
+        QVERIFY(::chmod("older.bmp", 07640) == 0 && ::mkfifo("fifo.bmp", 0600) == 0);
+        if (QProcess::execute("setfacl", {"-m", "u:4242:rw", "older.bmp"}) != 0 ||
+            ::setxattr("older.bmp", "user.origin", "test", 4, 0) != 0 ||
+            ::setxattr("older.bmp", "trusted.origin", "test", 4, 0) != 0) {
+            if (faults.contains("no-acl"))
+                QSKIP("no access list on this file system");
+            qInfo("no access list or extended attributes on this file system (or not as root)");
+        }
         // Only root makes device nodes; a FIFO stands in for others.
         QVERIFY(::mknod("device.bmp", S_IFCHR | 0600, ::makedev(1, 3)) == 0 || ::mkfifo("device.bmp", 0600) == 0);
         QVERIFY(::symlink("fifo.bmp", "link.bmp") == 0 && ::symlink("device.bmp", "link3.bmp") == 0);
         QVERIFY(::symlink("link3.bmp", "link2.png") == 0);
         QCOMPARE(::close(::creat(qPrintable(QString(251, u'a') + ".bmp"), 0600)), 0);
+        QVERIFY(::symlink("/dev/stdout", "stdout.bmp") == 0 && ::symlink("/dev/fd/2", "fd.bmp") == 0 && ::symlink("loop2.bmp", "loop.bmp") == 0 &&
+                ::symlink("loop.bmp", "loop2.bmp") == 0 && ::symlink("self.bmp", "self.bmp") == 0);
+        for (int link = 45; link > 0; --link)
+            QVERIFY(::symlink(link == 45 ? "older.bmp" : qPrintable(QStringLiteral("chain%1.bmp").arg(link + 1)),
+                              qPrintable(QStringLiteral("chain%1.bmp").arg(link))) == 0);
+        for (const char* file : {"immutable.bmp", "append.bmp"})
+            QCOMPARE(::close(::creat(file, 0600)), 0);
+        const bool attributes = QProcess::execute("chattr", {"+i", "immutable.bmp"}) == 0 &&
+                                QProcess::execute("chattr", {"+a", "append.bmp"}) == 0;
+        const auto unprotect = qScopeGuard([] { QProcess::execute("chattr", {"-i", "-a", "immutable.bmp", "append.bmp"}); });
+        if (!attributes && (output == "immutable.bmp" || output == "append.bmp"))
+            QSKIP("chattr: this file system has no immutable or append-only files, or this is not root");
+        if (faults.contains("threads=0") && !faults.contains("one-processor") && vorlane::sim::everyProcessor() < 2)
+            QSKIP("a drawing on one processor starts no thread");
         const QStringList names = QDir().entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         QList<struct stat> before(names.size());
-        for (qsizetype i = 0; i < names.size(); ++i)
+        QList<QMap<QByteArray, QByteArray>> attributesBefore;
+        for (qsizetype i = 0; i < names.size(); ++i) {
             QCOMPARE(::lstat(qPrintable(names[i]), &before[i]), 0);
+            attributesBefore << attributesOf(names[i].toUtf8());
+        }
 
         // A refusal that came after the drawing would never come.
-        const QString picture = output == "older.bmp" ? "1" : "2000000000";
-        const auto run = runRenderer({"--size", "1000x800", "--picture", picture, "-o", output},
-                                     folder.path(), withFaults(faults));
+        const QString picture = faults.isEmpty() && status == 2 ? "2000000000" : "1";
+        const auto run = runRenderer({"--size", "1000x800", "--picture", picture, "--threads", "1024", "-o", output},
+                                     folder.path(), [&faults](QProcess& process) {
+                                         withFaults(faults)(process);
+                                         // A new file then has the mode of a file system without modes.
+                                         process.setChildProcessModifier([] { ::umask(027); });
+                                     });
         QCOMPARE(run.status, status);
         QVERIFY2(message.isEmpty() ? run.err.isEmpty() : run.err.startsWith(message), qPrintable(run.err));
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), names);
         for (qsizetype i = 0; i < names.size(); ++i) {
             struct stat after {};
             QCOMPARE(::lstat(qPrintable(names[i]), &after), 0);
-            QCOMPARE(after.st_mode, before[i].st_mode);
+            const bool written = replaced && names[i] == output;
+            // Where no mode can be set, one that opens it to no one more.
+            if (written && faults == "no-modes")
+                QCOMPARE(after.st_mode & ~before[i].st_mode, 0u);
+            else
+                QCOMPARE(after.st_mode, before[i].st_mode);
             QCOMPARE(after.st_uid, before[i].st_uid);
             QCOMPARE(after.st_gid, before[i].st_gid);
             QCOMPARE(after.st_rdev, before[i].st_rdev);
+            QCOMPARE(attributesOf(names[i].toUtf8()), attributesBefore[i]);
             const bool changed = after.st_ino != before[i].st_ino || after.st_size != before[i].st_size;
-            QCOMPARE(changed, replaced && names[i] == "older.bmp");
+            QCOMPARE(changed, written);
+            if (written)
+                QCOMPARE(QImage::fromData(contentsOf(names[i])).size(), QSize(1000, 800));
         }
+    }
+
+    // As a user other than root, in folders whose rules root is exempt from:
+    // a sticky folder lets only a file's owner replace it, which is known
+    // before the drawing; a write-only drop box takes a new file, though the
+    // renderer cannot open the folder to sync it.
+    void inAnotherUsersFolder_data() {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<QString>("output"); // theirs.bmp exists, another user's, writable by all
+        QTest::addColumn<QString>("faults");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("sticky folder, another user's file") << 01777 << "theirs.bmp" << "" << 2
+            << "vorlane-render: cannot write \"shared/theirs.bmp\": its folder lets only the file's owner replace it";
+        QTest::newRow("sticky folder, a new file") << 01777 << "new.bmp" << "" << 0 << "";
+        QTest::newRow("write-only drop box") << 01733 << "new.bmp" << "" << 0 << "";
+        QTest::newRow("write-only drop box, no O_TMPFILE") << 01733 << "new.bmp" << "no-tmpfile" << 0 << "";
+    }
+    void inAnotherUsersFolder() {
+        QFETCH(int, folderMode);
+        QFETCH(QString, output);
+        QFETCH(QString, faults);
+        QFETCH(int, status);
+        if (::geteuid() != 0)
+            QSKIP("only root may run the renderer as other users");
+        QTemporaryDir top;
+        const QByteArray shared = QFile::encodeName(top.filePath("shared"));
+        QVERIFY(::chmod(QFile::encodeName(top.path()), 0755) == 0 && ::mkdir(shared, 0700) == 0 &&
+                ::chmod(shared, mode_t(folderMode)) == 0);
+        QCOMPARE(::close(::creat(shared + "/theirs.bmp", 0666)), 0);
+        QVERIFY(::chown(shared + "/theirs.bmp", 4242, 4242) == 0 && ::chmod(shared + "/theirs.bmp", 0666) == 0);
+        const auto run = runRenderer(
+            {"--size", "40x30", "--picture", status == 2 ? "2000000000" : "1", "-o", "shared/" + output},
+            top.path(), [&faults](QProcess& process) {
+                withFaults(faults)(process);
+                process.setChildProcessModifier([] {
+                    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                        ::_exit(99);
+                });
+            });
+        QCOMPARE(run.status, status);
+        QTEST(run.err.section(u'\n', 0, 0), "message");
+        QStringList expected{"theirs.bmp"};
+        if (status == 0)
+            expected << output;
+        expected.sort();
+        QCOMPARE(QDir(top.filePath("shared")).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+        QCOMPARE(contentsOf(top.filePath("shared/theirs.bmp")), QByteArray());
+        QVERIFY(status != 0 || QImage(top.filePath("shared/" + output)).size() == QSize(40, 30));
     }
 
     // Names are the bytes given, whether or not they are UTF-8, and a

@@ -254,8 +254,19 @@ private slots:
         QTest::newRow("backslash") << QByteArray("a\\n") << QByteArray("a\\\\n");
         QTest::newRow("DEL and C1") << QByteArray("\x7f\xc2\x9b") << QByteArray("\\x7f\\u009b");
         QTest::newRow("not UTF-8") << QByteArray("\xff\xe2\x82") << QByteArray("\\xff\\xe2\\x82");
+        QTest::newRow("overlong forms") << QByteArray("\xc0\xaf\xc1\xbf") << QByteArray("\\xc0\\xaf\\xc1\\xbf");
+        // Invisible characters that could turn the message around or hide part of it.
+        QTest::newRow("right-to-left override") << QByteArray("abc\u202edef") << QByteArray("abc\\u202edef");
+        QTest::newRow("invisible format characters")
+            << QByteArray("1\u200b2\u2028\u2066\u206f\ufeff\u061c\u200f")
+            << QByteArray("1\\u200b2\\u2028\\u2066\\u206f\\ufeff\\u061c\\u200f");
+        QTest::newRow("visible neighbours") << QByteArray("\u200a\u2030\u2070\ufefe") << QByteArray("\u200a\u2030\u2070\ufefe");
         QTest::newRow("40 characters") << euro.repeated(40) << euro.repeated(40);
         QTest::newRow("41 characters") << euro.repeated(41) << euro.repeated(40) + "...";
+        // The cut keeps the 40th character's combining marks with it.
+        QTest::newRow("accent of the 40th") << QByteArray(39, 'a') + "e\u0301\u0323x" << QByteArray(39, 'a') + "e\u0301\u0323...";
+        QTest::newRow("vowel sign of the 40th") << euro.repeated(39) + "\u0915\u093f\u0915" << euro.repeated(39) + "\u0915\u093f...";
+        QTest::newRow("accent of the 41st") << QByteArray(40, 'a') + "e\u0301" << QByteArray(40, 'a') + "...";
         QTest::newRow("longest field") << euro.repeated(32767) << euro.repeated(40) + "...";
         QTest::newRow("41 escaped") << QByteArray(41, '\n') << QByteArray("\\n").repeated(40) + "...";
     }
