@@ -202,7 +202,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::bad_alloc, canvas_->Image());
         QVERIFY_THROWS_EXCEPTION(std::bad_alloc, canvas_->setWidth(screen::twipsForPixels(16000)));
         ::setrlimit(RLIMIT_AS, &before);
-        QCOMPARE(canvas_->Image().size(), QSize(8000, 4000));
+        QCOMPARE(canvas_->Image().size(), QSize(8000, 4000) * qApp->devicePixelRatio());
     }
 
     // The window.

@@ -32,6 +32,7 @@
 #include <cmath>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -179,17 +180,21 @@ private:
         return names;
     }
 
-    // Lines enough for a drawing of about 0.6 s on this machine and build:
-    // past its first progress report, and no longer than it needs to be.
+    // Lines enough for a drawing of about a second on this machine and
+    // build: well past its first progress report, and no longer than it
+    // needs to be. The quicker of two, the first paying for a start.
     int longDrawing_ = 0;
     void measureALongDrawing() {
-        constexpr int kLines = 20000;
+        constexpr int kLines = 50000;
         setField("txtlines", QByteArray::number(kLines).constData());
-        QElapsedTimer clock;
-        clock.start();
-        click("cmdhex");
-        longDrawing_ =
-            int(std::max<qint64>(kLines, kLines * 600 / std::max<qint64>(1, clock.elapsed())));
+        qint64 quickest = std::numeric_limits<qint64>::max();
+        for (int i = 0; i < 2; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            click("cmdhex");
+            quickest = std::min(quickest, clock.elapsed());
+        }
+        longDrawing_ = int(std::max<qint64>(kLines, kLines * 1000 / std::max<qint64>(1, quickest)));
     }
 
     // What a person's input left behind.

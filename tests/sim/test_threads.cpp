@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <ctime>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -156,9 +157,8 @@ private slots:
                 const QStringList nameAndText = value.split('=');
                 fields.*ringField(nameAndText[0].toStdString()).text = nameAndText[1].toStdString();
             }
-            QTest::newRow(row.name)
-                << fields << row.width << row.height << row.skipped << row.badNumber << row.breaks
-                << row.error;
+            QTest::newRow(row.name) << fields << row.width << row.height << row.skipped
+                                    << row.badNumber << row.breaks << row.error;
         }
     }
     void everyThreadCountDrawsTheSame() {
@@ -221,6 +221,27 @@ private slots:
             QVERIFY_THROWS_EXCEPTION(std::runtime_error, cmdhex_Click(fields, {9000.0f, 12000.0f},
                                                                       target, random, settings));
         }
+    }
+
+    // Threads that outnumber the processors sleep at the barrier at once: a
+    // spinning one would keep a processor from the thread that it waits for.
+    void threadsThatOutnumberTheProcessorsDoNotSpin() {
+        RingFields fields;
+        fields.txtlines = "30000";
+        const auto processorSeconds = [&](int threads) {
+            Mt19937Source random;
+            BufferCanvas canvas(800, 500);
+            const std::clock_t start = std::clock();
+            cmdhex_Click(fields, {7500.0f, 12000.0f}, canvas, random, DrawSettings{threads, {}});
+            return double(std::clock() - start) / CLOCKS_PER_SEC;
+        };
+        const double alone = processorSeconds(1);
+        const double crowded = processorSeconds(8 * everyProcessor());
+        QVERIFY2(crowded < 3 * alone + 0.1,
+                 qPrintable(QStringLiteral("%1 s on %2 threads, %3 s on one")
+                                .arg(crowded)
+                                .arg(8 * everyProcessor())
+                                .arg(alone)));
     }
 
 private:
