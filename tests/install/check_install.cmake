@@ -32,14 +32,20 @@ if(NOT "vorlane" IN_LIST programs)
   message(FATAL_ERROR "vorlane was not found among the built programs")
 endif()
 
-expect(share/applications/vorlane.desktop)
-file(STRINGS "${PREFIX}/share/applications/vorlane.desktop" exec REGEX "^Exec=")
-file(STRINGS "${PREFIX}/share/applications/vorlane.desktop" icon REGEX "^Icon=")
+expect(share/applications/${APP_ID}.desktop)
+file(STRINGS "${PREFIX}/share/applications/${APP_ID}.desktop" exec REGEX "^Exec=")
+file(STRINGS "${PREFIX}/share/applications/${APP_ID}.desktop" icon REGEX "^Icon=")
 string(REGEX REPLACE "^Exec=([^ ]*).*" "\\1" exec "${exec}")
 string(REGEX REPLACE "^Icon=" "" icon "${icon}")
 expect("bin/${exec}")
 expect("share/icons/hicolor/scalable/apps/${icon}.svg")
 expect("share/icons/hicolor/128x128/apps/${icon}.png")
+# The software centre's entry names the desktop entry by the same id.
+expect("share/metainfo/${APP_ID}.metainfo.xml")
+file(STRINGS "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml" launchable REGEX "<launchable ")
+if(NOT launchable MATCHES ">${APP_ID}.desktop<")
+  message(FATAL_ERROR "the metainfo launches \"${launchable}\", not ${APP_ID}.desktop")
+endif()
 
 # Both programs name themselves and the project's one version.
 foreach(program IN ITEMS vorlane vorlane-render)
