@@ -46,7 +46,7 @@ for program in vorlane vorlane-render; do
     id=$(readelf -n "$root/usr/bin/$program" | awk '/Build ID/ {print $3}')
     readelf --debug-dump=info "$root/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" |
         grep -m1 "DW_AT_producer.*GNU C++" >"$work/producer" || fail "$program: no debug symbols"
-    for option in -O3 -ffp-contract=off -fstack-protector-strong -fcf-protection; do
+    for option in -O3 -ffp-contract=off -fstack-protector-strong; do
         grep -q -- " $option\b" "$work/producer" || fail "$program was compiled without $option"
     done
     ! grep -qE -- "-ffast-math|-Ofast|-ffp-contract=fast" "$work/producer" ||
