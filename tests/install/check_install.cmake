@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Vorlane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 cmake_policy(VERSION 3.25)
 # Installs the build in BUILD_DIR into a fresh PREFIX and checks that every
 # program built under src/ is there, with a desktop entry whose command and
