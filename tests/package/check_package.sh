@@ -7,9 +7,13 @@
 # compiled with (from the debug symbols' package), the unpacked programs at
 # work, and its metadata and lintian's verdict. Without the packages or one of
 # the tools: skipped, or failed under CI.
-# Usage: check_package.sh PACKAGES VERSION EXPECTED-FILE-LIST WORK-DIR
+# The packaged files that are not programs must also be, byte for byte, those
+# that this build installs elsewhere, later, under another umask and time
+# zone: the cheap half of a check that a second build of the package gives
+# the same bytes (scripts/reproduce builds it twice).
+# Usage: check_package.sh PACKAGES VERSION EXPECTED-FILE-LIST WORK-DIR BUILD
 set -euo pipefail
-packages=$1 version=$2 expected=$3 work=$4
+packages=$1 version=$2 expected=$3 work=$4 build=$5
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() {
     [ -z "${CI:-}" ] || fail "$*"
@@ -57,6 +61,15 @@ while read -r producer; do
 done <"$work/producers"
 "$root/usr/bin/vorlane-render" --quiet --size 80x50 -o "$work/small.png" || fail "vorlane-render"
 file "$work/small.png" | grep -q "PNG image data, 80 x 50" || fail "$(file "$work/small.png")"
+# The same data from this build, however it is installed.
+(umask 0077 && TZ=Pacific/Kiritimati DESTDIR="$work/again" \
+    cmake --install "$build" --prefix /usr >/dev/null) || fail "cmake --install $build"
+while read -r file; do
+    [[ $file == /usr/bin/* || $file == /usr/share/doc/* ]] && continue
+    cmp "$root$file" "$work/again$file" || fail "$file differs from this build's"
+    [ "$(stat -c %a "$root$file")" = "$(stat -c %a "$work/again$file")" ] ||
+        fail "$file has another mode in this build"
+done <"$work/files"
 # Nothing that the build machine made up: the thread count and the month.
 zcat "$root/usr/share/man/man1/vorlane-render.1.gz" >"$work/vorlane-render.1"
 grep -q "default: the processors it may run on" "$work/vorlane-render.1" ||
