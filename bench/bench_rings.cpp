@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times "draw rings" on a 1600 x 1000 pixel canvas against its floor, the
 // values of the same segments in a plain loop (bench/floor.h), for the
 // default values, for 100,000 scratches and for pen width 3, on one and on

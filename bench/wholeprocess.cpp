@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wholeprocess.h"
 
 #include "floor.h"
@@ -6,10 +8,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -72,11 +76,34 @@ std::string writeParameters(const fs::path& folder, long scratches, int pen) {
     return file;
 }
 
-} // namespace
+// The bench's own folder, removed with what it holds however the bench ends.
+class TemporaryFolder {
+public:
+    TemporaryFolder()
+        : path_(fs::temp_directory_path() / ("bench_rings." + std::to_string(getpid()))) {
+        fs::create_directories(path_);
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const fs::path& path() const { return path_; }
 
-int compareWholeProcesses(const std::string& self, const std::string& render, int rounds) {
-    const fs::path folder = fs::temp_directory_path() / ("bench_rings." + std::to_string(getpid()));
-    fs::create_directories(folder);
+private:
+    fs::path path_;
+};
+
+// A signal ends the bench after the process that runs, through the way out
+// that removes the folder; the process itself gets the terminal's signals.
+volatile std::sig_atomic_t stopped = 0;
+void stop(int) {
+    stopped = 1;
+}
+
+void timeAll(const fs::path& folder, const std::string& self, const std::string& render,
+             int rounds) {
     const std::string image = (folder / "rings.bmp").string();
     std::printf("CPU: %s\nload average before: %s\n", cpuModel().c_str(), loadAverage().c_str());
     std::printf("%-28s %10s %8s\n", "whole process", "median s", "/ floor");
@@ -93,6 +120,8 @@ int compareWholeProcesses(const std::string& self, const std::string& render, in
             for (std::size_t i = 0; i < cases.size(); ++i) {
                 Case& c = cases[(i + static_cast<std::size_t>(round)) % cases.size()];
                 c.seconds.push_back(timeProcess(c));
+                if (stopped)
+                    throw std::runtime_error("stopped by a signal");
             }
         const double floor = median(cases[0].seconds);
         std::printf("%ld scratches: floor %.1f ns/segment\n", scratches,
@@ -102,8 +131,21 @@ int compareWholeProcesses(const std::string& self, const std::string& render, in
                         median(c.seconds) / floor);
     }
     std::printf("load average after: %s (%d rounds, medians)\n", loadAverage().c_str(), rounds);
-    fs::remove_all(folder);
-    return 0;
+}
+
+} // namespace
+
+int compareWholeProcesses(const std::string& self, const std::string& render, int rounds) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, stop);
+    try {
+        const TemporaryFolder folder;
+        timeAll(folder.path(), self, render, rounds);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_rings: %s\n", error.what());
+        return 1;
+    }
 }
 
 } // namespace vorlane::bench

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Vorlane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The icon as PNG files in every size that the desktop's hicolor theme names,
 # rendered from the SVGs when CMake configures, so that the window (a Qt
 # resource in src/shell) and the installed files are the same pixels. Sizes

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A field's text in a message, on any bytes: the message is UTF-8 without
 // control or invisible format characters, and its escapes give back the
 // text, either whole or, for a UTF-8 text longer than 40 characters, its

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number reader on any text: it accepts exactly the decimal numbers that
 // strtod reads whole, and its value is strtod's (Overflow where strtod gives
 // an infinity).

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter-file reader on any bytes, through the retrieve command: no
 // crash; a refused file changes no field; an accepted one is valid UTF-8,
 // sets every field within a panel field's length, and reads back the same

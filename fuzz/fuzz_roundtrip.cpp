@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter round trip: any eight texts, saved with the save command and
 // retrieved with the retrieve command, come back exactly. The input holds
 // the texts as UTF-8, parted by the byte 0xFF, which UTF-8 never uses.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "options.h"
 
 #include "files/atomicfile.h"
@@ -86,16 +88,16 @@ CommandLine parseCommandLine(const QStringList& arguments, int defaultThreads) {
         QStringLiteral("WIDTHxHEIGHT"));
     const QCommandLineOption picture(
         QStringLiteral("picture"),
-        QStringLiteral("Which picture after a start: the K-1 before it are drawn too, since "
-                       "they use up the random numbers (default: 1)."),
+        QStringLiteral("Which picture after a start (default: 1). The random numbers of the "
+                       "K-1 before it are skipped, at little cost, unless the values let a "
+                       "drawing end early with an error; those pictures are drawn."),
         QStringLiteral("K"));
     const QCommandLineOption threads(
         QStringLiteral("threads"),
         QStringLiteral("Threads that draw, 1 to %1, of which at most one for each processor "
                        "that it may run on is started; the picture does not depend on it "
-                       "(default: %2, the processors it may run on).")
-            .arg(kMostThreads)
-            .arg(defaultThreads),
+                       "(default: the processors it may run on).")
+            .arg(kMostThreads),
         QStringLiteral("N"));
     const QCommandLineOption quiet(
         QStringLiteral("quiet"),

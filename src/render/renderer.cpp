@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "renderer.h"
 
 #include "files/atomicfile.h"
@@ -52,7 +54,10 @@ void drawPicture(const sim::RingFields& fields, int number, int threads, sim::Bu
                  const Progress& progress) {
     const sim::WindowSize main = sim::mainWindowFor(canvas.widthPixels(), canvas.heightPixels());
     sim::Mt19937Source random;
-    for (int picture = 1; picture <= number; ++picture) {
+    const std::optional<std::uint64_t> used = sim::randomNumbersUsed(fields);
+    if (used)
+        random.skip(*used * static_cast<std::uint64_t>(number - 1));
+    for (int picture = used ? number : 1; picture <= number; ++picture) {
         sim::DrawSettings settings;
         // More threads than processors would only wait for one another.
         settings.threads = std::min(threads, sim::everyProcessor());

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Window sizes and positions are twips, 1/1440 of a logical inch. This is the

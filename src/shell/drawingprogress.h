@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What a long drawing shows while it runs. The drawing keeps the user

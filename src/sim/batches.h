@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The scratches of "draw rings" in batches on a raster canvas, on as many

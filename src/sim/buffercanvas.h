@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A canvas that lives only in memory, at a fixed 15 twips a pixel (96 dpi):

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Drawing into a pixel buffer: the canvas operations that do not depend on

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rings.h"
 
 #include "batches.h"
@@ -63,6 +65,41 @@ std::int16_t spanOf(const RingFields& fc1, std::int16_t nmax, std::int16_t nmin)
     }
 }
 
+// What the scratches use, read in the command's order after the source mark.
+struct ScratchValues {
+    ScratchRules scratch;
+    SegmentRules segment;
+    std::int32_t lines;
+};
+
+ScratchValues readScratchValues(const RingFields& fc1) {
+    ScratchValues values{};
+    values.segment.l = read<toSingle>(fc1, &RingFields::txtseglength);
+    values.scratch.nmin = read<toInt16Floor>(fc1, &RingFields::txtsegmin);
+    const std::int16_t nmax = read<toInt16Floor>(fc1, &RingFields::txtsegmax);
+    values.scratch.span = spanOf(fc1, nmax, values.scratch.nmin);
+    values.segment.s = read<toInt16Round>(fc1, &RingFields::txtscratchcol);
+    values.segment.a = read<toSingle>(fc1, &RingFields::txtanglim);
+    values.segment.unlitFrom = rounded::unlitFrom(values.segment.a);
+    values.lines = read<toInt32Round>(fc1, &RingFields::txtlines);
+    return values;
+}
+
+// Whether no segment can raise an error, whatever the random numbers:
+// - with a scratch grey from 0 on, 255 - S fits 16 bits and every grey, S
+//   or a blend between S and 255, is at least 0;
+// - with a length from 2^-16 to 2^64, an end point lies within about 32767
+//   lengths and the start's 2.9 units of the source, far inside the single
+//   range; and a start point off the x axis lies at an angle of at least
+//   about 2^-100 from it (its y is a sum of the length's part and the
+//   rebuilt radius's, whose smallest nonzero value a length that large
+//   bounds), so that the slope of the circle's tangent, -1 over a single
+//   that then is at least 2^-100, cannot overflow.
+bool noSegmentCanFail(const SegmentRules& rules) {
+    const float length = std::fabs(rules.l);
+    return rules.s >= 0 && length >= 0x1p-16f && length <= 0x1p64f;
+}
+
 // The scratches one by one through any canvas, as the drawing rules name the
 // operations.
 void drawOneByOne(Canvas& f1, RandomSource& random, const ScratchRules& scratchRules,
@@ -108,16 +145,10 @@ void drawRings(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource&
     f1.line(0.0f, 0.025f, 0.0f, -0.025f);
     setPenWidth(f1, fc1);
 
-    SegmentRules segmentRules{};
-    segmentRules.l = read<toSingle>(fc1, &RingFields::txtseglength);
-    ScratchRules scratchRules{};
-    scratchRules.nmin = read<toInt16Floor>(fc1, &RingFields::txtsegmin);
-    const std::int16_t nmax = read<toInt16Floor>(fc1, &RingFields::txtsegmax);
-    scratchRules.span = spanOf(fc1, nmax, scratchRules.nmin);
-    segmentRules.s = read<toInt16Round>(fc1, &RingFields::txtscratchcol);
-    segmentRules.a = read<toSingle>(fc1, &RingFields::txtanglim);
-    segmentRules.unlitFrom = rounded::unlitFrom(segmentRules.a);
-    const std::int32_t lines = read<toInt32Round>(fc1, &RingFields::txtlines);
+    const ScratchValues values = readScratchValues(fc1);
+    const ScratchRules& scratchRules = values.scratch;
+    const SegmentRules& segmentRules = values.segment;
+    const std::int32_t lines = values.lines;
     if (lines < 1)
         return;
 
@@ -131,6 +162,20 @@ void drawRings(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource&
 }
 
 } // namespace
+
+std::optional<std::uint64_t> randomNumbersUsed(const RingFields& fc1) {
+    ScratchValues values{};
+    try {
+        values = readScratchValues(fc1);
+    } catch (const RuntimeError&) {
+        return 0;
+    }
+    if (values.lines < 1)
+        return 0;
+    if (!noSegmentCanFail(values.segment))
+        return std::nullopt;
+    return 4 * static_cast<std::uint64_t>(values.lines);
+}
 
 void cmdhex_Click(const RingFields& fc1, WindowSize main, Canvas& f1, RandomSource& random,
                   const DrawSettings& settings) {

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's floor computes what the drawing computes, bit for bit: a
 // floor that drifted from the drawing rules would time other work.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libatspi first: GLib's headers use names that Qt defines as macros.
 #include <atspi/atspi.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program under the X server and session bus that the test's
 // command starts, driven by real mouse clicks and key presses (XTest), checked
 // from the screen's pixels, the files it writes and what Qt's accessibility

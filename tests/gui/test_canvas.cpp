@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The canvas window f1: its drawing operations, their failures, and the
 // window that shows the persistent image. Run also at device-pixel ratios 2,
 // 1.5 and 1.75, where the image has the window's size in device pixels.

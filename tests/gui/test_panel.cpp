@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control panel fc1 on its own: its fields, its controls and "draw
 // rings", drawing on a canvas that lives only in memory.
 

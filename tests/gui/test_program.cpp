@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running program: start-up, the File menu, the child windows, the
 // panel's handlers wired to the canvas, and run-time errors.
 

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Vorlane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails on an #include "..." under src/ that runs against the order of the
 # folders written in README.md, or that reaches a folder none of whose CMake
 # targets its own folder links.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Vorlane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 cmake_policy(VERSION 3.25)
 # Installs the build in BUILD_DIR into a fresh PREFIX and checks that every
 # program built under src/ is there, with a desktop entry whose command and
@@ -32,14 +34,20 @@ if(NOT "vorlane" IN_LIST programs)
   message(FATAL_ERROR "vorlane was not found among the built programs")
 endif()
 
-expect(share/applications/vorlane.desktop)
-file(STRINGS "${PREFIX}/share/applications/vorlane.desktop" exec REGEX "^Exec=")
-file(STRINGS "${PREFIX}/share/applications/vorlane.desktop" icon REGEX "^Icon=")
+expect(share/applications/${APP_ID}.desktop)
+file(STRINGS "${PREFIX}/share/applications/${APP_ID}.desktop" exec REGEX "^Exec=")
+file(STRINGS "${PREFIX}/share/applications/${APP_ID}.desktop" icon REGEX "^Icon=")
 string(REGEX REPLACE "^Exec=([^ ]*).*" "\\1" exec "${exec}")
 string(REGEX REPLACE "^Icon=" "" icon "${icon}")
 expect("bin/${exec}")
 expect("share/icons/hicolor/scalable/apps/${icon}.svg")
 expect("share/icons/hicolor/128x128/apps/${icon}.png")
+# The software centre's entry names the desktop entry by the same id.
+expect("share/metainfo/${APP_ID}.metainfo.xml")
+file(STRINGS "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml" launchable REGEX "<launchable ")
+if(NOT launchable MATCHES ">${APP_ID}.desktop<")
+  message(FATAL_ERROR "the metainfo launches \"${launchable}\", not ${APP_ID}.desktop")
+endif()
 
 # Both programs name themselves and the project's one version.
 foreach(program IN ITEMS vorlane vorlane-render)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults on demand for vorlane-render, loaded with LD_PRELOAD. VORLANE_FAULTS
 // names them, separated by commas: no-tmpfile (opening with O_TMPFILE fails
 // with EOPNOTSUPP, as on file systems without unnamed files), no-modes

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vorlane-render as a user calls it: its options, its exit statuses, and the
 // files it writes or leaves alone.
 

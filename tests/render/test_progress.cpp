@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer's progress line: silent for short drawings, then the share of
 // all pictures done and the rate, at most a few times a second and at the
 // last picture's end, and a line end only after a shown line.

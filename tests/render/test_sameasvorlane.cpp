@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer's picture is the one that Vorlane itself shows on the same
 // press of "draw rings" with the same values and canvas size in pixels: the
 // bitmap that Vorlane saves is the renderer's file. Run also at device-pixel

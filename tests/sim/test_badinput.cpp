@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The README's table of bad input, row by row, against the real "draw rings":
 // the table and the program cannot drift apart.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "exact.h"
 #include "sim/buffercanvas.h"
 #include "sim/m1.h"
@@ -78,6 +80,19 @@ public:
 
 private:
     std::vector<float> values_;
+};
+
+// The program's stream, counting the draws.
+class CountedRandom final : public RandomSource {
+public:
+    float next() override {
+        ++draws;
+        return stream_.next();
+    }
+    std::uint64_t draws = 0;
+
+private:
+    Mt19937Source stream_;
 };
 
 constexpr WindowSize kMain{9000.0f, 12000.0f};
@@ -385,6 +400,56 @@ private slots:
         Mt19937Source random;
         QCOMPARE(run(fields, canvas, random), ErrorKind::InvalidArgument);
         QCOMPARE(canvas.log, kPreparation); // ends at the first segment's colour
+    }
+
+    // Where the values tell how many numbers a press takes, a real press takes
+    // that many; where a segment could end it early, they tell nothing.
+    void pressesTakeTheNumbersTheValuesTell_data() {
+        QTest::addColumn<QStringList>("values"); // name=text for the fields
+        QTest::addColumn<qint64>("told");        // -1: nothing
+        QTest::newRow("defaults") << QStringList{} << qint64{3000};
+        QTest::newRow("no segments") << QStringList{"txtsegmin=0", "txtsegmax=0"} << qint64{3000};
+        QTest::newRow("backwards, long, wide, blended")
+            << QStringList{"txtseglength=-3", "txtdrawwidth=4", "txtanglim=90", "txtlines=20"}
+            << qint64{80};
+        QTest::newRow("a white scratch grey") << QStringList{"txtscratchcol=32767"} << qint64{3000};
+        QTest::newRow("no scratches") << QStringList{"txtlines=-2"} << qint64{0};
+        QTest::newRow("a bad count") << QStringList{"txtlines=abc"} << qint64{0};
+        QTest::newRow("a bad length") << QStringList{"txtseglength=4,5"} << qint64{0};
+        QTest::newRow("a span beyond 16 bits")
+            << QStringList{"txtsegmin=-32768"} << qint64{0};
+        QTest::newRow("a negative scratch grey") << QStringList{"txtscratchcol=-1"} << qint64{-1};
+        QTest::newRow("a tiny length") << QStringList{"txtseglength=1e-30"} << qint64{-1};
+        QTest::newRow("a huge length") << QStringList{"txtseglength=1e30"} << qint64{-1};
+        QTest::newRow("no length") << QStringList{"txtseglength=0"} << qint64{-1};
+    }
+    void pressesTakeTheNumbersTheValuesTell() {
+        QFETCH(QStringList, values);
+        QFETCH(qint64, told);
+        RingFields fields;
+        for (const QString& value : values)
+            for (const RingField& row : kRingFieldsByName)
+                if (value.section(u'=', 0, 0) == QLatin1String(row.name))
+                    fields.*row.text = value.section(u'=', 1).toStdString();
+        const std::optional<std::uint64_t> used = randomNumbersUsed(fields);
+        QCOMPARE(used ? qint64(*used) : -1, told);
+        if (!used)
+            return;
+        RecordingCanvas canvas;
+        CountedRandom random;
+        run(fields, canvas, random);
+        QCOMPARE(random.draws, *used);
+    }
+
+    void skippingNumbersEqualsDrawingThem() {
+        for (const std::uint64_t count : {0u, 1u, 623u, 624u, 625u, 5000u}) {
+            Mt19937Source skipped, drawn;
+            skipped.skip(count);
+            for (std::uint64_t i = 0; i < count; ++i)
+                drawn.next();
+            for (int i = 0; i < 700; ++i)
+                QCOMPARE(skipped.next(), drawn.next());
+        }
     }
 
     void eachPressDrawsTheNextPictureOfAFixedSequence() {

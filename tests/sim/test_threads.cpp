@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing on several threads against the drawing one by one through the
 // abstract canvas: the same pixels, canvas state, stream position and error,
 // whatever the values, the canvas size and the position in the stream.
