@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing's guarded maths on any point, direction and quotient within the
 // drawing's ranges gives the correctly rounded rule's singles, greys and

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The guarded maths gives the reference's singles and greys on inputs made to
 // lie where a faster way would round differently, and the guards are needed

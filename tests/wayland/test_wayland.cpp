@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 The Vorlane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Vorlane as a native Wayland client on the compositor that the test's command
 // starts: the program's windows shown, "draw rings" clicked, which draws

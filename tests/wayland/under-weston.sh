@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Vorlane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the command given as the only client of a headless weston of its own,
 # in a runtime folder of its own, and ends weston after it; the command's
