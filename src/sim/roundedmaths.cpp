@@ -20,9 +20,12 @@ struct Operands {
         mpfr_init2(argument, 53);
         mpfr_init2(result, 53);
     }
+    // MPFR keeps constants such as pi for each thread that used them; a
+    // drawing thread that ends gives them back.
     ~Operands() {
         mpfr_clear(argument);
         mpfr_clear(result);
+        mpfr_free_cache2(MPFR_FREE_LOCAL_CACHE);
     }
     Operands(const Operands&) = delete;
     Operands& operator=(const Operands&) = delete;
@@ -103,8 +106,7 @@ double unlitFrom(float a) {
         return HUGE_VAL;
     // The midpoint below a, exactly, and the angle beyond which every d
     // rounds to a single of at least a.
-    const double midpoint =
-        (static_cast<double>(a) + std::nextafter(a, 0.0f)) * 0.5;
+    const double midpoint = (static_cast<double>(a) + std::nextafter(a, 0.0f)) * 0.5;
     const double beta = midpoint / static_cast<double>(m1::todeg) * (1.0 + 0x1p-38);
     // The correctly rounded tangent errs by half an ulp: one step up lies above.
     return detail::stepped(tan(beta), 1);

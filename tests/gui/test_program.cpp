@@ -257,10 +257,12 @@ private:
     void actInTurn(QStringList steps) {
         bool acting = false;
         const QWidget* actingUnder = nullptr;
+        // The turn still asked for when the steps are done dies with it.
+        const QObject turns;
         std::function<void()> turn = [&] {
             if (steps.isEmpty())
                 return;
-            QTimer::singleShot(20, this, turn);
+            QTimer::singleShot(20, &turns, turn);
             if (acting && QApplication::activeModalWidget() == actingUnder)
                 return;
             acting = true;
