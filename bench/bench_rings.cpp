@@ -16,9 +16,9 @@
 
 #include "floor.h"
 #include "machine.h"
-#include "sim/buffercanvas.h"
-#include "sim/rings.h"
-#include "sim/scratch.h"
+#include "sim/command/rings.h"
+#include "sim/pixels/buffercanvas.h"
+#include "sim/scratch/scratch.h"
 #include "wholeprocess.h"
 
 #include <benchmark/benchmark.h>

@@ -14,8 +14,8 @@
 // against itself, and its values would no longer be an independent check of
 // the drawing's (tests/bench/test_floor.cpp).
 
-#include "sim/m1.h"
-#include "sim/random.h"
+#include "sim/maths/m1.h"
+#include "sim/rules/random.h"
 
 #include <cmath>
 #include <cstdint>

@@ -4,7 +4,7 @@
 
 #include "floor.h"
 #include "machine.h"
-#include "sim/fields.h"
+#include "sim/command/fields.h"
 
 #include <algorithm>
 #include <chrono>

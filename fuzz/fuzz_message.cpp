@@ -5,7 +5,7 @@
 // text, either whole or, for a UTF-8 text longer than 40 characters, its
 // first 40 with the combining marks of the 40th, and "...".
 #include "require.h"
-#include "sim/errors.h"
+#include "sim/rules/errors.h"
 
 #include <QList>
 #include <QStringDecoder>

@@ -4,7 +4,7 @@
 // strtod reads whole, and its value is strtod's (Overflow where strtod gives
 // an infinity).
 #include "require.h"
-#include "sim/numeric.h"
+#include "sim/rules/numeric.h"
 
 #include <cerrno>
 #include <cmath>

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "parameterfile.h"
 
-#include "sim/fields.h"
+#include "sim/command/fields.h"
 
 #include <QFile>
 #include <QStringDecoder>

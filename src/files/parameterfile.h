@@ -3,7 +3,7 @@
 #pragma once
 
 #include "parameterfields.h"
-#include "sim/fields.h"
+#include "sim/command/fields.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -5,7 +5,7 @@
 #include "controltable.h"
 #include "rectangle.h"
 #include "screen/twips.h"
-#include "sim/rings.h"
+#include "sim/command/rings.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

@@ -6,9 +6,9 @@
 // built from one table of control data.
 
 #include "files/parameterfields.h"
-#include "sim/canvas.h"
-#include "sim/drawsettings.h"
-#include "sim/random.h"
+#include "sim/pixels/canvas.h"
+#include "sim/rules/drawsettings.h"
+#include "sim/rules/random.h"
 
 #include <QHash>
 #include <QWidget>

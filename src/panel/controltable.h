@@ -5,7 +5,7 @@
 // The panel's controls as they were designed: one row a control, read by the
 // panel to build itself and by its tests to compare it with the design.
 
-#include "sim/fields.h"
+#include "sim/command/fields.h"
 
 #include <QRgb>
 

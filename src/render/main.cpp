@@ -6,7 +6,7 @@
 #include "renderer.h"
 
 #include "files/processguard.h"
-#include "sim/drawsettings.h"
+#include "sim/rules/drawsettings.h"
 
 #include <QCoreApplication>
 

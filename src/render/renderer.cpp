@@ -6,7 +6,7 @@
 #include "files/imagefile.h"
 #include "files/parameterfile.h"
 #include "progress.h"
-#include "sim/rings.h"
+#include "sim/command/rings.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -6,9 +6,9 @@
 // and written to a file.
 
 #include "options.h"
-#include "sim/buffercanvas.h"
-#include "sim/errors.h"
-#include "sim/fields.h"
+#include "sim/command/fields.h"
+#include "sim/pixels/buffercanvas.h"
+#include "sim/rules/errors.h"
 
 #include <QImage>
 

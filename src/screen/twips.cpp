@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "twips.h"
 
-#include "sim/buffercanvas.h"
+#include "sim/pixels/buffercanvas.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -5,7 +5,7 @@
 // Window sizes and positions are twips, 1/1440 of a logical inch. This is the
 // one place that turns them into the screen's pixels and back.
 
-#include "sim/drawsettings.h"
+#include "sim/rules/drawsettings.h"
 
 class QWidget;
 

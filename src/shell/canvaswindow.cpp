@@ -5,8 +5,8 @@
 #include "childframe.h"
 
 #include "screen/twips.h"
-#include "sim/buffercanvas.h"
-#include "sim/errors.h"
+#include "sim/pixels/buffercanvas.h"
+#include "sim/rules/errors.h"
 
 #include <QPaintEvent>
 #include <QPainter>

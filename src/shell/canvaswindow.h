@@ -6,7 +6,7 @@
 // The drawing operations write into the image; the window only repaints
 // from it.
 
-#include "sim/raster.h"
+#include "sim/pixels/raster.h"
 
 #include <QImage>
 #include <QPointer>

@@ -8,7 +8,7 @@
 #include "files/dialogs.h"
 #include "forms.h"
 #include "heldinput.h"
-#include "sim/random.h"
+#include "sim/rules/random.h"
 
 #include <functional>
 #include <memory>

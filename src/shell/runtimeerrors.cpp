@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtimeerrors.h"
 
-#include "sim/errors.h"
+#include "sim/rules/errors.h"
 
 #include <QMessageBox>
 #include <QScopeGuard>

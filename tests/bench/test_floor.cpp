@@ -4,7 +4,7 @@
 // floor that drifted from the drawing rules would time other work.
 
 #include "floor.h"
-#include "sim/scratch.h"
+#include "sim/scratch/scratch.h"
 
 #include <QTest>
 

@@ -4,7 +4,7 @@
 
 // Looking at pictures in the GUI tests.
 
-#include "sim/raster.h"
+#include "sim/pixels/raster.h"
 
 #include <QImage>
 

@@ -7,7 +7,7 @@
 #include "pixels.h"
 #include "screen/twips.h"
 #include "shell/canvaswindow.h"
-#include "sim/errors.h"
+#include "sim/rules/errors.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -7,9 +7,9 @@
 #include "panel/controlpanel.h"
 #include "panel/controltable.h"
 #include "pixels.h"
-#include "sim/buffercanvas.h"
-#include "sim/errors.h"
-#include "sim/fields.h"
+#include "sim/command/fields.h"
+#include "sim/pixels/buffercanvas.h"
+#include "sim/rules/errors.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

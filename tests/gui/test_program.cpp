@@ -11,8 +11,8 @@
 #include "shell/childframe.h"
 #include "shell/mainwindow.h"
 #include "shell/program.h"
-#include "sim/drawsettings.h"
-#include "sim/fields.h"
+#include "sim/command/fields.h"
+#include "sim/rules/drawsettings.h"
 
 #include <QAbstractButton>
 #include <QAction>

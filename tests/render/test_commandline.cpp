@@ -4,8 +4,8 @@
 // files it writes or leaves alone.
 
 #include "renderer.h"
-#include "sim/drawsettings.h"
-#include "sim/fields.h"
+#include "sim/command/fields.h"
+#include "sim/rules/drawsettings.h"
 
 #include <QDir>
 #include <QImage>

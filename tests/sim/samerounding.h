@@ -6,7 +6,7 @@
 // same singles and greys to the bit, and the same error where one is raised.
 // Shared by the tests and the fuzz target.
 
-#include "sim/scratch.h"
+#include "sim/scratch/scratch.h"
 
 #include <bit>
 #include <cmath>

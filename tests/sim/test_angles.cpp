@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Vorlane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sim/m1.h"
+#include "sim/maths/m1.h"
 
 #include "exact.h"
 

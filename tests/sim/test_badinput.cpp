@@ -3,9 +3,9 @@
 // The README's table of bad input, row by row, against the real "draw rings":
 // the table and the program cannot drift apart.
 
-#include "sim/buffercanvas.h"
-#include "sim/errors.h"
-#include "sim/rings.h"
+#include "sim/command/rings.h"
+#include "sim/pixels/buffercanvas.h"
+#include "sim/rules/errors.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Vorlane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sim/numeric.h"
+#include "sim/rules/numeric.h"
 
 #include "exact.h"
 

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Vorlane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sim/buffercanvas.h"
-#include "sim/errors.h"
+#include "sim/pixels/buffercanvas.h"
+#include "sim/rules/errors.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Vorlane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exact.h"
-#include "sim/buffercanvas.h"
-#include "sim/m1.h"
-#include "sim/rings.h"
-#include "sim/scratch.h"
+#include "sim/command/rings.h"
+#include "sim/maths/m1.h"
+#include "sim/pixels/buffercanvas.h"
+#include "sim/scratch/scratch.h"
 
 #include <QTest>
 

@@ -6,8 +6,8 @@
 
 #include "exact.h"
 #include "samerounding.h"
-#include "sim/buffercanvas.h"
-#include "sim/rings.h"
+#include "sim/command/rings.h"
+#include "sim/pixels/buffercanvas.h"
 
 #include <QTest>
 

@@ -4,9 +4,9 @@
 // abstract canvas: the same pixels, canvas state, stream position and error,
 // whatever the values, the canvas size and the position in the stream.
 
-#include "sim/buffercanvas.h"
-#include "sim/errors.h"
-#include "sim/rings.h"
+#include "sim/command/rings.h"
+#include "sim/pixels/buffercanvas.h"
+#include "sim/rules/errors.h"
 
 #include <QTest>
 

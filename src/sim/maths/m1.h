@@ -5,8 +5,8 @@
 // The angle module: pi and the degree/radian factors in single precision, and
 // the polar angle of a point about the light source.
 
-#include "numeric.h"
 #include "roundedmaths.h"
+#include "sim/rules/numeric.h"
 
 namespace vorlane::sim::m1 {
 

@@ -5,8 +5,8 @@
 // A canvas that lives only in memory, at a fixed 15 twips a pixel (96 dpi):
 // for drawing without a window, in tests, benchmarks and batch rendering.
 
-#include "drawsettings.h"
 #include "raster.h"
+#include "sim/rules/drawsettings.h"
 
 #include <cstdint>
 #include <vector>

@@ -3,7 +3,7 @@
 #include "roundedmaths.h"
 
 #include "m1.h"
-#include "numeric.h"
+#include "sim/rules/numeric.h"
 
 #include <mpfr.h>
 

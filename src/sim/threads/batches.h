@@ -7,10 +7,10 @@
 // numbers, all threads compute the segments of whole scratches, then each
 // thread draws every line of the batch, in order, into its own band of rows.
 
-#include "drawsettings.h"
-#include "random.h"
-#include "raster.h"
-#include "scratch.h"
+#include "sim/pixels/raster.h"
+#include "sim/rules/drawsettings.h"
+#include "sim/rules/random.h"
+#include "sim/scratch/scratch.h"
 
 #include <cstdint>
 

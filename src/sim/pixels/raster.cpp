@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster.h"
 
-#include "errors.h"
 #include "lines.h"
+#include "sim/rules/errors.h"
 
 #include <algorithm>
 #include <cassert>

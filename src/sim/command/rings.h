@@ -6,10 +6,10 @@
 // the light source and draws the random scratches whose lit segments form
 // rings about it.
 
-#include "canvas.h"
-#include "drawsettings.h"
 #include "fields.h"
-#include "random.h"
+#include "sim/pixels/canvas.h"
+#include "sim/rules/drawsettings.h"
+#include "sim/rules/random.h"
 
 #include <cstdint>
 #include <optional>

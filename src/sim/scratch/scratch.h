@@ -6,11 +6,11 @@
 // segment by segment. Shared by the drawing on one thread through any canvas
 // and the drawing in batches on several threads, so both follow one rule.
 
-#include "canvas.h"
-#include "m1.h"
-#include "numeric.h"
-#include "raster.h"
-#include "roundedmaths.h"
+#include "sim/maths/m1.h"
+#include "sim/maths/roundedmaths.h"
+#include "sim/pixels/canvas.h"
+#include "sim/pixels/raster.h"
+#include "sim/rules/numeric.h"
 
 #include <cmath>
 #include <cstdint>
@@ -84,7 +84,7 @@ struct SegmentRules {
 };
 
 // The drawing's maths: each value as the reference gives it, the faster
-// stages first (roundedmaths.h).
+// stages first (sim/maths/roundedmaths.h).
 struct GuardedMaths {
     static rounded::Trigonometry polar(double x, double y, double squared, double r) {
         return rounded::polar(x, y, squared, r);

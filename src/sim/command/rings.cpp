@@ -2,10 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rings.h"
 
-#include "batches.h"
-#include "m1.h"
-#include "numeric.h"
-#include "scratch.h"
+#include "sim/maths/m1.h"
+#include "sim/rules/numeric.h"
+#include "sim/scratch/scratch.h"
+#include "sim/threads/batches.h"
 
 #include <cmath>
 #include <cstdint>
