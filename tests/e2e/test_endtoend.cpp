@@ -459,7 +459,11 @@ void EndToEnd::inputDuringADrawingIsHandedOnAfterIt() {
         else
             QVERIFY2(poll(drawing), "the title does not show the share done");
     }
-    QVERIFY2(drawing(), "the steps did not all come during the drawing");
+    // In its first 0.3 s a drawing may not yet show its share: the rows whose
+    // steps come that early start no drawing, so a share shown later is still
+    // that of the drawing they came during.
+    QVERIFY2(steps.contains(QStringLiteral("drawing")) ? drawing() : poll(drawing),
+             "the steps did not all come during the drawing");
     QVERIFY2(poll([&] { return ui_->mainWindow().name() == kMainTitle; }, 60000),
              "the drawing did not end");
 
