@@ -22,10 +22,9 @@ int pixelsForTwips(float twips, double twipsPerPixel) {
 
 namespace {
 
-// Lines land all over a picture: in pages of 2 MiB rather than 4 KiB, a
-// picture of a few MiB needs a few page faults instead of a thousand, and the
-// processor's page table cache holds all of it. Only a hint: the system may
-// keep small pages.
+// In pages of 2 MiB rather than 4 KiB, a picture of a few MiB takes a few
+// page faults instead of a thousand, a part of every headless drawing's
+// time. Only a hint: the system may keep small pages.
 void askForHugePages(void* memory, std::size_t bytes) {
 #ifdef MADV_HUGEPAGE
     constexpr std::uintptr_t kHuge = std::uintptr_t{1} << 21;
@@ -61,6 +60,7 @@ void BufferCanvas::resize(int widthPixels, int heightPixels) {
     width_ = widthPixels;
     height_ = heightPixels;
     const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+    // The old pixels go first, so that a resize never holds both.
     std::vector<std::uint32_t>().swap(pixels_);
     pixels_.reserve(count);
     askForHugePages(pixels_.data(), count * sizeof(std::uint32_t));
