@@ -312,6 +312,11 @@ private slots:
         QCOMPARE(c.foreColor(), kYellow);
         QCOMPARE(c.drawWidth(), 3);
         QCOMPARE(countPixels(c, 0xff1e1e1eu), 50);
+        // Large enough to take pages of 2 MiB: a line drawn before is gone.
+        c.line(0.0f, 0.0f, 9.0f, 4.0f);
+        c.setWidth(1600 * 15.0f);
+        c.setHeight(1000 * 15.0f);
+        QCOMPARE(countPixels(c, 0xff1e1e1eu), 1600 * 1000);
     }
 };
 
