@@ -18,12 +18,16 @@ QByteArray imageFileContent(const QImage& image, const char* format) {
     const QImage converted = image.convertToFormat(QImage::Format_RGB32);
     if (converted.isNull() && !image.isNull())
         throw std::bad_alloc();
-    QBuffer buffer;
+    // The encoder writes into content itself, its only owner: a copy taken
+    // from the buffer would share the bytes, and the first change below
+    // would then copy them all.
+    QByteArray content;
+    QBuffer buffer(&content);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
     if (!writer.write(converted))
         return {};
-    QByteArray content = buffer.data();
+    buffer.close();
     // Qt writes the image's dots per metre, which follow the screen's density
     // (100 dpi without a screen): a bitmap states 96 dpi whatever the screen,
     // so that the same picture makes the same file everywhere.
