@@ -90,16 +90,22 @@ struct Batch {
 //
 //   phase    every thread writes           the calling thread first
 //   compute  segments and failures of c,   settles c', drawn last round (the
-//            each thread its parts         canvas's state, the stream, the
+//            each thread the parts left    canvas's state, the stream, the
 //                                          progress report, the end), then
 //                                          reads c' afresh ahead
 //   draw     pixels of c, each thread      -
-//            its band of rows
+//            its band of rows; then
+//            segments and failures of c',
+//            each thread parts of it
 //
-// Nothing else is written during a phase. The barrier's step, on one thread
-// once all have arrived, resets the counter of parts or bands and, after the
-// compute phase, decides to stop from what the calling thread settled; every
-// thread reads that after the barrier, so all leave the loop together.
+// Nothing else is written during a phase. A thread done with its band takes
+// parts of c' instead of waiting for the others' bands, which take unequal
+// times, but leaves half of them: the calling thread settles and reads ahead
+// at the start of the compute phase, and the others compute meanwhile.
+// The barrier's step, on one thread once all have arrived, after the compute
+// phase resets the counter of parts for c' and decides to stop from what the
+// calling thread settled; every thread reads that after the barrier, so all
+// leave the loop together.
 class BatchDrawing {
 public:
     BatchDrawing(RasterCanvas& f1, RandomSource& random, RandomSource& ahead,
@@ -131,6 +137,7 @@ private:
     void wait(Sync& sync) noexcept;
     void settleAndReadAhead(Batch& drawn, const Batch& computing);
     void prepare(Batch& batch);
+    void computeParts(Batch& batch, int until);
     void compute(Batch& batch, int part);
     void draw(const Batch& batch, int band) const;
     void settle(const Batch& batch);
@@ -202,12 +209,12 @@ void BatchDrawing::loop(int thread, Sync& sync) noexcept {
         Batch& batch = batches_[c];
         if (thread == 0)
             settleAndReadAhead(batches_[c ^ 1], batch);
-        for (int part; (part = nextPart_.fetch_add(1, std::memory_order_relaxed)) < parts_;)
-            compute(batch, part);
+        computeParts(batch, parts_);
         wait(sync);
         if (stop_)
             return;
         draw(batch, thread);
+        computeParts(batches_[c ^ 1], parts_ / 2);
         wait(sync);
     }
 }
@@ -269,6 +276,15 @@ void BatchDrawing::prepare(Batch& batch) {
         }
         ++prepared_;
     }
+}
+
+// Parts of the batch that no thread has taken yet, one at a time, until
+// about `until` of them are taken: every part taken is computed, so two
+// threads may pass that number by one each.
+void BatchDrawing::computeParts(Batch& batch, int until) {
+    for (int part; nextPart_.load(std::memory_order_relaxed) < until &&
+                   (part = nextPart_.fetch_add(1, std::memory_order_relaxed)) < parts_;)
+        compute(batch, part);
 }
 
 // The segments of the scratches of one part, split by segments at scratch
