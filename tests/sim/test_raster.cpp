@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,27 @@ ErrorKind errorOf(const std::function<void()>& f) {
     QTest::qFail("no error raised", __FILE__, __LINE__);
     return ErrorKind::Overflow;
 }
+
+// A canvas on rows wider than its picture, as an image may lay them out: the
+// pixels past each row's end are not the canvas's.
+class PaddedCanvas final : public RasterCanvas {
+public:
+    static constexpr std::uint32_t kPadding = 0x12345678u;
+    PaddedCanvas(int width, int height, int stride)
+        : pixels_(static_cast<std::size_t>(height * stride), kPadding) {
+        attach({pixels_.data(), width, height, stride});
+    }
+    void setHeight(float) override {}
+    void setWidth(float) override {}
+    float height() const override { return 0.0f; }
+    float width() const override { return 0.0f; }
+    void setTop(float) override {}
+    void setLeft(float) override {}
+    const std::vector<std::uint32_t>& pixels() const { return pixels_; }
+
+private:
+    std::vector<std::uint32_t> pixels_;
+};
 
 } // namespace
 
@@ -74,6 +96,16 @@ private slots:
         c.setBackColor(20 * 0x010101); // the same colour again still erases
         QCOMPARE(countPixels(c, 0xff141414u), 32);
         QCOMPARE(c.foreColor(), 255); // colours and pen stay
+    }
+
+    // Every row of the picture takes the background, and nothing past it.
+    void aFillCoversEachRowAndOnlyIt() {
+        for (const auto& [width, height, stride] : {std::tuple{5, 4, 8}, {3, 1, 4}, {1, 3, 2}}) {
+            PaddedCanvas c(width, height, stride);
+            c.setBackColor(20 * 0x010101);
+            for (int i = 0; i < height * stride; ++i)
+                QCOMPARE(c.pixels()[i], i % stride < width ? 0xff141414u : PaddedCanvas::kPadding);
+        }
     }
 
     void drawsBothEndsOfALine() {
