@@ -12,7 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QBackingStore>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 #include <fstream>

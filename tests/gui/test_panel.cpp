@@ -19,7 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyleOptionButton>
-#include <QtTest>
+#include <QTest>
 
 #include <algorithm>
 #include <cmath>

@@ -28,7 +28,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>

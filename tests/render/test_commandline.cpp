@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QScopeGuard>
-#include <QtTest>
+#include <QTest>
 
 #include <csignal>
 #include <cstring>

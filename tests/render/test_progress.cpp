@@ -6,7 +6,7 @@
 
 #include "render/progress.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace vorlane::render;
 using namespace std::chrono_literals;

@@ -18,7 +18,7 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 using namespace vorlane;
 

@@ -14,7 +14,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QtTest>
+#include <QTest>
+#include <QTimer>
 
 using namespace vorlane;
 
