@@ -130,6 +130,29 @@ private slots:
         QVERIFY2(unguardedWrong > 0, "no input where the unguarded form rounds differently");
     }
 
+    // Terms whose quotient lies a few steps from the lit bound, with either
+    // sign: the lit test without the division implies the quotient's, and
+    // needs its padding; the greys from the terms are the reference's.
+    void theLitTestWithoutDivisionIsSound() {
+        for (const float a : {15.0f, 1e-3f, 85.0f}) {
+            const SegmentRules rules = rulesFor(a, 50);
+            const double bound = rules.unlitFrom;
+            std::mt19937_64 engine(3);
+            std::uniform_real_distribution<double> unit(0.5, 2.0);
+            int unpaddedWrong = 0;
+            for (int i = 0; i < 20000; ++i) {
+                const double d = (i % 2 ? 1.0 : -1.0) * unit(engine);
+                const double n = rounded::detail::stepped(bound * d, i % 9 - 4);
+                const bool unlit = std::fabs(n / d) >= bound;
+                QVERIFY(!rounded::quotientSurelyFrom(n, d, bound) || unlit);
+                unpaddedWrong += std::fabs(n) >= bound * std::fabs(d) && !unlit;
+                QCOMPARE(GuardedMaths::termsGrey({n, d}, rules),
+                         ReferenceMaths::termsGrey({n, d}, rules));
+            }
+            QVERIFY2(unpaddedWrong > 0, "no terms where the unpadded test is wrong");
+        }
+    }
+
     void directionsAreTheReferences() {
         std::mt19937 engine(7);
         std::uniform_real_distribution<float> unit(0.0f, 1.0f);

@@ -144,6 +144,7 @@ private slots:
             {"negative grey, first segment",  "txtscratchcol=-1 txtanglim=0",                  100, 80,  2, ErrorKind::InvalidArgument},
             {"coordinate beyond single",      "txtseglength=3.45e36 txtdrawwidth=2 txtlines=5000", 500, 400, 0, ErrorKind::Overflow},
             {"coordinate beyond single, 2nd", "txtseglength=3.4e38 txtanglim=90",             300, 200, 1, ErrorKind::Overflow},
+            {"beyond single in many at once", "txtseglength=3.45e36 txtsegmin=60 txtsegmax=130", 300, 200, 3, ErrorKind::Overflow},
             {"255 - S beyond 16 bits",        "txtscratchcol=-32513 txtanglim=90",             120, 90,  0, ErrorKind::Overflow},
             {"segment count beyond 16 bits",  "txtlines=5000",                                 400, 300, 1, ErrorKind::Overflow, 4 * 3001 + 1},
             // The stream throws: at its first number, at a scratch's direction

@@ -31,13 +31,14 @@
 // arctangent's by u (|atan| < 2), the sum's by 4u (phi < 4.72): phi lies
 // within delta = 6u of t0 + (x < 0 ? eps : 0), where t0 is the exact angle of
 // (x, y) and eps = p - pi. The cosine and the sine move by at most delta. With
-// r^ = RN(sqrt(RN(RN(x^2) + RN(y^2)))) = r (1 + eta), |eta| <= 2.02u, x / r^
-// rounded is cos t0 within 3.1u relatively, y / r^ likewise sin t0, and y / x
-// rounded is tan t0 within u. For x < 0 the values are rotated by eps:
+// r^ = RN(sqrt(RN(RN(x^2) + RN(y^2)))) = r (1 + eta), |eta| <= 2.02u, x times
+// the rounded 1 / r^, rounded, is cos t0 within 4.1u relatively (one division
+// for both, as the divider is the stage's bottleneck), y likewise sin t0, and
+// y / x rounded is tan t0 within u. For x < 0 the values are rotated by eps:
 // cos t0 cos eps - sin t0 sin eps and sin t0 cos eps + cos t0 sin eps with the
 // rounded cos eps and sin eps add 2.1u relative to each product and u to the
-// sum; as |cos t0| <= |cos(t0 + eps)| + eps, all of it stays within 6.3u |v^|
-// + 1e-6 u. So for cosine and sine: e = 6.3u |v^| + 6.1u.
+// sum; as |cos t0| <= |cos(t0 + eps)| + eps, all of it stays within 7.3u |v^|
+// + 1e-6 u. So for cosine and sine: e = 7.3u |v^| + 6.1u.
 // The tangent moves by delta (1 + t^2)(1 + 2^-20) from t0 (+ eps) to phi, as
 // |t| <= 2^26 keeps the pole 2^-26 away. For x > 0 t^ = RN(y/x) has the
 // relative error u. For x < 0 it is (t^0 + T) / (1 - t^0 T) with T = RN(tan
@@ -67,6 +68,10 @@
 // it need an arctangent, and their grey takes stage 2, then 3. A limit of 0
 // or less leaves every segment unlit (unlitFrom = 0); one of 89 degrees or
 // more, or below 2^-100, makes no bound (every segment takes stage 2).
+// The test needs no division (quotientSurelyFrom): for q = n / d and U =
+// unlitFrom, |n| >= RN(RN(U (1 + 2^-50)) |d|) gives |n / d| > U, hence
+// RN(|q|) >= U, as both products stay normal (U >= 2^-106 or 0, and |d| >=
+// 2^-298 as 1 plus a product of singles, or a single).
 
 #include <algorithm>
 #include <bit>
@@ -153,7 +158,7 @@ inline bool roundsSurely(double v, double e, float& single) {
 
 // The error bound of a cosine or sine from the polar form, stage 1.
 inline double polarError(double v) {
-    return 7.0 * detail::u * std::fabs(v) + 6.8 * detail::u;
+    return 8.0 * detail::u * std::fabs(v) + 6.8 * detail::u;
 }
 
 // The error bound of a tangent t^ from the polar form whose own rounding
@@ -178,8 +183,9 @@ inline double rotatedTangentError(double t0, double numerator, double denominato
 inline bool polarShortcut(double x, double y, double squared, double r, Trigonometry& out) {
     if (!(squared >= 0x1p-960) || x == 0.0)
         return false;
-    double c = x / r;
-    double s = y / r;
+    const double inverse = 1.0 / r;
+    double c = x * inverse;
+    double s = y * inverse;
     double t = y / x;
     double tError;
     if (x > 0.0) {
@@ -208,6 +214,12 @@ inline Trigonometry polar(double x, double y, double squared, double r) {
     if (!polarShortcut(x, y, squared, r, values)) [[unlikely]]
         values = referencePolar(x, y);
     return values;
+}
+
+// Whether RN(|n / d|) >= from, without the division; false where it cannot
+// tell. from is unlitFrom(); |d| >= 2^-298 (see the lit test above).
+inline bool quotientSurelyFrom(double n, double d, double from) {
+    return std::fabs(n) >= from * (1.0 + 0x1p-50) * std::fabs(d);
 }
 
 // Stage 2: the doubles between which the correctly rounded f(v) lies, from

@@ -14,7 +14,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <optional>
 
 namespace vorlane::sim {
 
@@ -27,22 +26,27 @@ inline Colour grey(std::int16_t g) {
     return level * 0x010101;
 }
 
-// The tangent of the angle between a scratch whose direction has the tangent
-// tt and the tangent of the circle about the source at a point whose polar
-// angle has the tangent tphi; none where the scratch runs along the radius.
-inline std::optional<double> deviationQuotient(float tphi, float tt) {
+// The tangent q of the angle between a scratch whose direction has the
+// tangent tt and the tangent of the circle about the source at a point whose
+// polar angle has the tangent tphi, as the terms of its quotient. A
+// denominator of 0 stands for none, where the scratch runs along the radius:
+// a q's own denominator is never 0.
+struct DeviationTerms {
+    double numerator, denominator;
+    bool alongRadius() const { return denominator == 0.0; }
+    double quotient() const { return numerator / denominator; }
+};
+
+inline DeviationTerms deviationTerms(float tphi, float tt) {
     if (tphi == 0.0f) [[unlikely]] {
         // The start point lies on the x axis or at the source: the circle's
-        // tangent is vertical, and q is the limit of the general formula.
-        if (tt == 0.0f)
-            return std::nullopt;
-        return 1.0 / static_cast<double>(tt);
+        // tangent is vertical, and q = 1 / tt is the limit of the general
+        // formula (none for tt = 0).
+        return {1.0, static_cast<double>(tt)};
     }
     const double m = checked(-1.0f / tphi); // the tangent's slope, single
     const double denominator = m * tt + 1.0;
-    if (denominator == 0.0) [[unlikely]] // the scratch runs along the radius
-        return std::nullopt;
-    return (m - tt) / denominator;
+    return {m - tt, denominator};
 }
 
 // The size in degrees of the angle whose tangent is q, with the correctly
@@ -53,8 +57,8 @@ inline double degreesOf(double q) {
 
 // The angle in degrees, 0 to 90, between the scratch and the circle's tangent.
 inline double deviation(float tphi, float tt) {
-    const std::optional<double> q = deviationQuotient(tphi, tt);
-    return q ? degreesOf(*q) : 90.0;
+    const DeviationTerms q = deviationTerms(tphi, tt);
+    return q.alongRadius() ? 90.0 : degreesOf(q.quotient());
 }
 
 // The grey of a segment at deviation d: white at 0, moving linearly to the
@@ -90,6 +94,12 @@ struct GuardedMaths {
         return rounded::polar(x, y, squared, r);
     }
     static rounded::Trigonometry direction(double theta) { return rounded::direction(theta); }
+    static std::int16_t termsGrey(const DeviationTerms& q, const SegmentRules& rules) {
+        // Most segments are unlit, and this test needs no division.
+        if (rounded::quotientSurelyFrom(q.numerator, q.denominator, rules.unlitFrom))
+            return rules.s;
+        return quotientGrey(q.quotient(), rules);
+    }
     static std::int16_t quotientGrey(double q, const SegmentRules& rules) {
         const double magnitude = std::fabs(q);
         if (magnitude >= rules.unlitFrom)
@@ -121,19 +131,33 @@ struct ReferenceMaths {
     static rounded::Trigonometry direction(double theta) {
         return rounded::referenceDirection(theta);
     }
+    static std::int16_t termsGrey(const DeviationTerms& q, const SegmentRules& rules) {
+        return quotientGrey(q.quotient(), rules);
+    }
     static std::int16_t quotientGrey(double q, const SegmentRules& rules) {
         return segmentGrey(degreesOf(q), rules.a, rules.s);
     }
 };
 
-// The grey of a segment whose polar angle has the tangent tphi, on a scratch
-// whose direction has the tangent tt.
+// The grey of a segment from the terms of its q.
+template <typename Maths>
+std::int16_t deviationGrey(const DeviationTerms& q, const SegmentRules& rules) {
+    if (q.alongRadius()) [[unlikely]]
+        return segmentGrey(90.0, rules.a, rules.s);
+    return Maths::termsGrey(q, rules);
+}
+
+// The same for a segment whose polar angle has the tangent tphi, on a
+// scratch whose direction has the tangent tt.
 template <typename Maths>
 std::int16_t deviationGrey(float tphi, float tt, const SegmentRules& rules) {
-    const std::optional<double> q = deviationQuotient(tphi, tt);
-    if (!q) [[unlikely]]
-        return segmentGrey(90.0, rules.a, rules.s);
-    return Maths::quotientGrey(*q, rules);
+    return deviationGrey<Maths>(deviationTerms(tphi, tt), rules);
+}
+
+// The colour of a segment from the terms of its q.
+template <typename Maths = GuardedMaths>
+Colour segmentColour(const DeviationTerms& q, const SegmentRules& rules) {
+    return grey(deviationGrey<Maths>(q, rules));
 }
 
 // One scratch: n segments from (x, y) in the direction whose cosine, sine and
@@ -166,14 +190,18 @@ Scratch makeScratch(Next&& next, const ScratchRules& rules) {
     return scratch;
 }
 
-// The segments of one scratch in order: colour() for the segment that starts
-// at the current point, then line() for it, which moves on to its end.
+// The segments of one scratch in order: terms() for the segment that starts
+// at the current point, then segmentColour() of them, then line() for it,
+// which moves on to its end; colour() does the first two. The colour comes apart
+// from the rest so that the drawing in batches can take it later: whether a
+// segment is lit is known late and cannot be foreseen, and the processor
+// would otherwise throw away the work it began on the next segments.
 template <typename Maths = GuardedMaths> class ScratchWalk {
 public:
     ScratchWalk(const Scratch& scratch, const SegmentRules& rules)
         : scratch_(scratch), rules_(rules), x_(scratch.x), y_(scratch.y) {}
 
-    Colour colour() {
+    DeviationTerms terms() {
         const double squared = x_ * x_ + y_ * y_;
         // x_ and y_ lie within the single range (see line()): squared is a
         // number, never negative, and sqrt needs no call to set errno.
@@ -184,8 +212,10 @@ public:
         // Rebuilt from the polar form, so the single cphi and sphi enter every step.
         xe_ = static_cast<double>(scratch_.ct) * rules_.l + static_cast<double>(polar.c) * r;
         ye_ = static_cast<double>(rules_.l) * scratch_.st + static_cast<double>(polar.s) * r;
-        return grey(deviationGrey<Maths>(polar.t, scratch_.tt, rules_));
+        return deviationTerms(polar.t, scratch_.tt);
     }
+
+    Colour colour() { return segmentColour<Maths>(terms(), rules_); }
 
     ColouredLine line(Colour colour) {
         // The start is the last segment's end, whose singles were checked

@@ -3,6 +3,7 @@
 #include "batches.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <barrier>
 #include <exception>
@@ -26,6 +27,8 @@ constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 constexpr std::int64_t kNumbersPerScratch = 4;
 // Parts a thread takes on average when several share a batch.
 constexpr int kPartsPerThread = 8;
+// Scratches that a thread walks at once (see compute()).
+constexpr std::size_t kLanes = 2;
 // Turns of a spin at the barrier: 0.3 to 1 ms, longer than most waits.
 constexpr int kSpins = 1 << 14;
 
@@ -36,11 +39,25 @@ void pauseASpin() {
 #endif
 }
 
+// Clears the upper halves of the vector registers. Code before the drawing
+// may leave them in use (AVX instructions without a vzeroupper after them),
+// and on some processors each switch between the drawing's SSE instructions
+// and the maths library's AVX ones then costs some 100 ns: a lit segment of
+// vorlane-render took 130 ns instead of 14 on an Intel Xeon. Once a phase,
+// as the progress report runs other code in between.
+void clearUpperHalves() {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("avx"))
+        asm volatile("vzeroupper");
+#endif
+}
+
 // Where a part of a batch failed first.
 struct SegmentFailure {
     std::size_t at = kNone; // the segment's index in the batch
     ErrorKind kind{};
-    std::optional<Colour> colour; // when the failure came after the colour was set
+    bool afterColour = false; // in line(), after the segment's colour was set
+    Colour colour = 0;        // that colour
 };
 
 // The scratch after a batch, which could not be made: the numbers it took,
@@ -60,6 +77,9 @@ struct Batch {
     // fiftieth of the drawing's time.
     std::unique_ptr<ColouredLine[]> segments =
         std::make_unique_for_overwrite<ColouredLine[]>(kBatchSegments + kMostSegmentsOfAScratch);
+    // The terms of each segment's q, from which its colour comes.
+    std::unique_ptr<DeviationTerms[]> terms =
+        std::make_unique_for_overwrite<DeviationTerms[]>(kBatchSegments + kMostSegmentsOfAScratch);
     std::optional<ScratchFailure> scratchFailure;
     std::vector<SegmentFailure> failures;
 
@@ -89,14 +109,14 @@ struct Batch {
 // ended by a barrier at which every thread waits for all:
 //
 //   phase    every thread writes           the calling thread first
-//   compute  segments and failures of c,   settles c', drawn last round (the
-//            each thread the parts left    canvas's state, the stream, the
-//                                          progress report, the end), then
+//   compute  segments, terms and failures  settles c', drawn last round (the
+//            of c, each thread the parts   canvas's state, the stream, the
+//            left                          progress report, the end), then
 //                                          reads c' afresh ahead
 //   draw     pixels of c, each thread      -
 //            its band of rows; then
-//            segments and failures of c',
-//            each thread parts of it
+//            segments, terms and failures
+//            of c', each thread parts of it
 //
 // Nothing else is written during a phase. A thread done with its band takes
 // parts of c' instead of waiting for the others' bands, which take unequal
@@ -139,6 +159,8 @@ private:
     void prepare(Batch& batch);
     void computeParts(Batch& batch, int until);
     void compute(Batch& batch, int part);
+    void walkLines(Batch& batch, std::size_t first, std::size_t last,
+                   SegmentFailure& failure) const;
     void draw(const Batch& batch, int band) const;
     void settle(const Batch& batch);
     void moveOn(std::int64_t numbers);
@@ -209,10 +231,12 @@ void BatchDrawing::loop(int thread, Sync& sync) noexcept {
         Batch& batch = batches_[c];
         if (thread == 0)
             settleAndReadAhead(batches_[c ^ 1], batch);
+        clearUpperHalves();
         computeParts(batch, parts_);
         wait(sync);
         if (stop_)
             return;
+        clearUpperHalves();
         draw(batch, thread);
         computeParts(batches_[c ^ 1], parts_ / 2);
         wait(sync);
@@ -287,8 +311,37 @@ void BatchDrawing::computeParts(Batch& batch, int until) {
         compute(batch, part);
 }
 
+// A scratch that a part walks: its walk and the batch's indices of the
+// segment it is at and of its end; it holds none when they are equal.
+struct Lane {
+    ScratchWalk<> walk{Scratch{}, SegmentRules{}};
+    std::size_t k = 0, end = 0;
+
+    std::size_t left() const { return end - k; }
+
+    // One segment's line and terms, its colour left for later; false where
+    // it fails, which `failure` then holds unless it holds an earlier one,
+    // and the lane is left empty.
+    bool step(Batch& batch, SegmentFailure& failure) {
+        bool termed = false;
+        try {
+            batch.terms[k] = walk.terms();
+            termed = true;
+            batch.segments[k] = walk.line(0);
+            ++k;
+            return true;
+        } catch (const RuntimeError& e) {
+            if (k < failure.at)
+                failure = {k, e.kind(), termed};
+            end = k;
+            return false;
+        }
+    }
+};
+
 // The segments of the scratches of one part, split by segments at scratch
-// boundaries; stops at the part's first failure.
+// boundaries, up to the part's first failure: first their lines, then their
+// colours.
 void BatchDrawing::compute(Batch& batch, int part) {
     const auto boundary = [&](int p) {
         if (p == parts_)
@@ -299,29 +352,65 @@ void BatchDrawing::compute(Batch& batch, int part) {
             std::lower_bound(batch.starts.begin(), batch.starts.end() - 1, target) -
             batch.starts.begin());
     };
+    const std::size_t first = boundary(part);
+    const std::size_t last = boundary(part + 1);
     SegmentFailure& failure = batch.failures[part];
-    const std::size_t end = boundary(part + 1);
-    for (std::size_t i = boundary(part); i < end; ++i) {
-        ScratchWalk walk(batch.scratches[i], segmentRules_);
-        std::size_t k = batch.starts[i];
-        // Read once: the stores into the segments could change it for all
-        // the compiler knows.
-        const std::size_t scratchEnd = batch.starts[i + 1];
-        Colour colour = 0;
-        bool coloured = false;
+    walkLines(batch, first, last, failure);
+    // A failure in line() comes after the segment's colour, which may fail first.
+    const std::size_t end = std::min(failure.at, batch.starts[last]);
+    const std::size_t coloured = failure.afterColour ? end + 1 : end;
+    for (std::size_t k = batch.starts[first]; k < coloured; ++k) {
         try {
-            for (; k < scratchEnd; ++k) {
-                coloured = false;
-                colour = walk.colour();
-                coloured = true;
-                batch.segments[k] = walk.line(colour);
-            }
-        } catch (const RuntimeError& e) {
-            failure.at = k;
-            failure.kind = e.kind();
-            if (coloured)
+            const Colour colour = segmentColour(batch.terms[k], segmentRules_);
+            if (k < end)
+                batch.segments[k].colour = colour;
+            else
                 failure.colour = colour;
+        } catch (const RuntimeError& e) {
+            failure = {k, e.kind()};
             return;
+        }
+    }
+}
+
+// The lines and terms of scratches first to last (indices), up to their
+// first failure. Each segment hangs on the one before through a root and
+// divisions, so a lone scratch would leave the processor waiting on them:
+// kLanes scratches are walked at once, and a lane whose scratch ends takes
+// the next. Nothing at or after a failure is drawn, so a lane stops there,
+// and one that fails first in time may be passed by an earlier failure.
+void BatchDrawing::walkLines(Batch& batch, std::size_t first, std::size_t last,
+                             SegmentFailure& failure) const {
+    std::size_t next = first;
+    std::array<Lane, kLanes> lanes;
+    for (;;) {
+        std::size_t together = kMostSegmentsOfAScratch;
+        Lane* alone = nullptr;
+        for (Lane& lane : lanes) {
+            lane.end = std::max(lane.k, std::min(lane.end, failure.at));
+            while (lane.left() == 0 && next < last && batch.starts[next] < failure.at) {
+                lane = {ScratchWalk<>(batch.scratches[next], segmentRules_), batch.starts[next],
+                        batch.starts[next + 1]};
+                ++next;
+            }
+            together = std::min(together, lane.left());
+            if (lane.left() > 0)
+                alone = &lane;
+        }
+        if (!alone)
+            return;
+        if (together == 0) {
+            // The last scratches end one by one.
+            while (alone->left() > 0 && alone->step(batch, failure)) {
+            }
+            continue;
+        }
+        for (; together > 0; --together) {
+            bool stepped = true;
+            for (Lane& lane : lanes)
+                stepped &= lane.step(batch, failure);
+            if (!stepped)
+                break;
         }
     }
 }
@@ -348,8 +437,8 @@ void BatchDrawing::settle(const Batch& batch) {
         const auto& failure =
             *std::find_if(batch.failures.begin(), batch.failures.end(),
                           [&](const SegmentFailure& f) { return f.at == failedAt; });
-        if (failure.colour)
-            f1_.setForeColor(*failure.colour);
+        if (failure.afterColour)
+            f1_.setForeColor(failure.colour);
         // The scratches that took their numbers: up to the failing one, the
         // last whose first segment is not after the failure.
         const auto taken =
