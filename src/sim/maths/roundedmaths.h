@@ -19,11 +19,12 @@
 // value on a midpoint goes to the even one). The drawing takes each value as
 // a double first, RN53(v), and then the single. If v - m- > u|v| + |v - v^|
 // for a computed v^, then RN53(v) > m- too, so RN24(RN53(v)) = s. So a value
-// v^ with an error bound e is accepted when v^ - m- > e' and m+ - v^ > e',
-// where e' = e + 2u|v^| covers the double's rounding and the computation of e'
-// itself (its constants are padded by a tenth). The distances to the
-// midpoints come exactly from v^'s bits (roundsSurely()), for singles of the
-// normal range. Values below 2^-26, and the ties, go to the next stage.
+// v^ with an error bound e is accepted when every double within e' = e +
+// 2u|v^| of it (the double's rounding) rounds to one single: as rounding
+// keeps the order, when both ends of that interval do. roundsSurely() moves
+// each end a further u|v^| out, for its own rounding, and pads the sum by a
+// tenth, for singles of the normal range. Values below 2^-26 go to the next
+// stage.
 //
 // Stage 1, the polar form (polarShortcut). The reference's angle is
 // phi = RN(atan(RN(y/x))), plus the single pi p (rounded) for x < 0. The
@@ -73,7 +74,6 @@
 // RN(|q|) >= U, as both products stay normal (U >= 2^-106 or 0, and |d| >=
 // 2^-298 as 1 plus a product of singles, or a single).
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -136,24 +136,13 @@ inline double stepped(double v, int steps) {
 } // namespace detail
 
 // Whether v^, within e of an exact v with 2^-26 <= |v^| <= 2^27, proves the
-// single of RN53(v): v^ lies further than e + 2u|v^| (the double's rounding)
-// from every midpoint between singles. On success `single` is that single.
-// The double's low 29 bits place it among the singles of its binade, whose
-// midpoints lie where they read 2^28; the midpoint below the binade's power
-// of two lies 2^27 of its ulps below it. So min(|low - 2^28|, low + 2^27)
-// ulps is at most the distance to the nearest midpoint, exactly.
+// single of RN53(v): both ends of [v^ - e', v^ + e'] round to it, with e'
+// as the error argument above gives it. On success `single` is that single.
 inline bool roundsSurely(double v, double e, float& single) {
-    constexpr std::uint64_t kLow = (std::uint64_t{1} << 29) - 1;
-    constexpr double kMidpoint = 0x1p28;
-    constexpr std::uint64_t kExponent = std::uint64_t{0x7ff} << 52;
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
-    // Integers below 2^30, exact as doubles; in doubles, without branches.
-    const auto low = static_cast<double>(static_cast<std::int64_t>(bits & kLow));
-    const double distance = std::min(std::fabs(low - kMidpoint), low + kMidpoint / 2);
-    // The ulp of v^: 2^(its exponent - 52), exact.
-    const double ulp = std::bit_cast<double>((bits & kExponent) - (std::uint64_t{52} << 52));
-    single = static_cast<float>(v);
-    return distance * ulp > e + 2.2 * detail::u * std::fabs(v);
+    const double margin = e + 3.3 * detail::u * std::fabs(v);
+    single = static_cast<float>(v - margin);
+    return std::bit_cast<std::uint32_t>(single) ==
+           std::bit_cast<std::uint32_t>(static_cast<float>(v + margin));
 }
 
 // The error bound of a cosine or sine from the polar form, stage 1.
