@@ -11,6 +11,7 @@
 
 #include <QTest>
 
+#include <cstring>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -93,6 +94,51 @@ private slots:
         for (const Point& p : points(kind, 8000))
             QVERIFY2(samePolar(p.x, p.y),
                      qPrintable(QStringLiteral("%1 %2").arg(p.x, 0, 'a').arg(p.y, 0, 'a')));
+    }
+
+    // Two scratches walked in the lanes of a Pair give what each gives
+    // walked alone, or leave both to be walked alone; from points near the
+    // guards' limits, in directions near the axes and anywhere.
+    void pairsWalkAsOneDoes_data() { polarValuesAreTheReferences_data(); }
+    void pairsWalkAsOneDoes() {
+        QFETCH(QString, kind);
+        const std::vector<Point> starts = points(kind, 4000);
+        const std::vector<Point> directions = points("angles near multiples of pi/2", 4000);
+        const SegmentRules rules = rulesFor(15.0f, 50);
+        const auto scratchAt = [&](std::size_t i) {
+            const rounded::Trigonometry d =
+                rounded::direction(std::atan2(directions[i].y, directions[i].x));
+            return Scratch{3, d.c, d.s, d.t, starts[i].x, starts[i].y};
+        };
+        const auto same = [](const auto& a, const auto& b) {
+            return std::memcmp(&a, &b, sizeof a) == 0;
+        };
+        int paired = 0;
+        for (std::size_t i = 0; i + 1 < starts.size(); i += 2) {
+            ScratchWalk<> walks[2] = {{scratchAt(i), rules}, {scratchAt(i + 1), rules}};
+            ScratchWalk<> alone[2] = {walks[0], walks[1]};
+            for (int step = 0; step < 3; ++step) {
+                DeviationTerms terms[2];
+                ColouredLine lines[2];
+                const bool together = WalkPair(walks[0], walks[1]).step(terms, lines);
+                paired += together;
+                for (int lane = 0; lane < 2; ++lane) {
+                    try {
+                        const DeviationTerms expected = alone[lane].terms();
+                        const ColouredLine line = alone[lane].line(0);
+                        if (!together) {
+                            terms[lane] = walks[lane].terms();
+                            lines[lane] = walks[lane].line(0);
+                        }
+                        QVERIFY(same(terms[lane], expected) && same(lines[lane], line));
+                    } catch (const RuntimeError&) {
+                        QVERIFY(!together); // a step that fails is the walk's own
+                        step = 3;
+                    }
+                }
+            }
+        }
+        QVERIFY(paired > 0);
     }
 
     void polarSpecialInputsTakeTheRulesWay_data() {

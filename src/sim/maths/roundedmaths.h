@@ -43,10 +43,12 @@
 // The tangent moves by delta (1 + t^2)(1 + 2^-20) from t0 (+ eps) to phi, as
 // |t| <= 2^26 keeps the pole 2^-26 away. For x > 0 t^ = RN(y/x) has the
 // relative error u. For x < 0 it is (t^0 + T) / (1 - t^0 T) with T = RN(tan
-// eps): the numerator errs by u |t^0| + u T absolutely and u relatively, the
-// denominator by 3u |t^0 T| absolutely and u relatively, the quotient by u;
-// rotatedTangentError() adds these up from the computed parts (padded by 2 %,
-// for the parts' own small errors). Only |cos|, |sin| >= 2^-26 (so
+// eps), taken as the numerator times the rounded 1 / denominator: the
+// numerator errs by u |t^0| + u T absolutely and u relatively, the
+// denominator by 3u |t^0 T| absolutely and u relatively, the quotient by 2u;
+// rotatedTangentError() adds these up as absolute errors from the computed
+// parts, with |1 / denominator| for |t^| / |numerator| (padded by 2 %, for
+// the parts' own small errors), so that it needs no division. Only |cos|, |sin| >= 2^-26 (so
 // 2^-26 <= |t| <= 2^26) and r^2 >= 2^-960 (no term below the double range)
 // take this stage; the origin and x = 0 take the rule's literal way (stage 3).
 //
@@ -73,6 +75,8 @@
 // unlitFrom, |n| >= RN(RN(U (1 + 2^-50)) |d|) gives |n / d| > U, hence
 // RN(|q|) >= U, as both products stay normal (U >= 2^-106 or 0, and |d| >=
 // 2^-298 as 1 plus a product of singles, or a single).
+
+#include "lanes.h"
 
 #include <bit>
 #include <cmath>
@@ -135,74 +139,80 @@ inline double stepped(double v, int steps) {
 
 } // namespace detail
 
+// The guards of stage 1 for one value (V = double) or two (V = Pair, whose
+// lanes round as doubles do): a bool, or a PairMask of the lanes where the
+// guard holds.
+template <typename V> using MaskOf = decltype(V{} < V{});
+
 // Whether v^, within e of an exact v with 2^-26 <= |v^| <= 2^27, proves the
 // single of RN53(v): both ends of [v^ - e', v^ + e'] round to it, with e'
-// as the error argument above gives it. On success `single` is that single.
-inline bool roundsSurely(double v, double e, float& single) {
-    const double margin = e + 3.3 * detail::u * std::fabs(v);
-    single = static_cast<float>(v - margin);
-    return std::bit_cast<std::uint32_t>(single) ==
-           std::bit_cast<std::uint32_t>(static_cast<float>(v + margin));
+// as the error argument above gives it. `single` is that single, as a double.
+template <typename V> MaskOf<V> roundsSurely(V v, V e, V& single) {
+    const V margin = e + 3.3 * detail::u * magnitude(v);
+    single = asSingle(v - margin);
+    return single == asSingle(v + margin);
 }
 
 // The error bound of a cosine or sine from the polar form, stage 1.
-inline double polarError(double v) {
-    return 8.0 * detail::u * std::fabs(v) + 6.8 * detail::u;
+template <typename V> V polarError(V v) {
+    return 8.0 * detail::u * magnitude(v) + 6.8 * detail::u;
 }
 
-// The error bound of a tangent t^ from the polar form whose own rounding
-// errs by `relative`: the angle's error through the slope 1 + t^2, and the
-// computation's.
-inline double tangentError(double t, double relative) {
-    return 6.2 * detail::u * (1.0 + t * t) * 1.02 + relative * std::fabs(t);
+// The error bound of a tangent t^ from the polar form whose own computation
+// errs by `computed`: the angle's error through the slope 1 + t^2, and that.
+template <typename V> V tangentError(V t, V computed) {
+    return 6.2 * detail::u * (1.0 + t * t) * 1.02 + computed;
 }
 
-// The relative error of (t0 + T) / (1 - t0 T), the tangent rotated by eps.
-inline double rotatedTangentError(double t0, double numerator, double denominator) {
+// The error of t^ = (t0 + T) * RN(1 / (1 - t0 T)), the tangent rotated by
+// eps, from t0 and the computed t^ and 1 / (1 - t0 T).
+template <typename V> V rotatedTangentError(V t0, V rotated, V scale) {
     using detail::u;
-    const double n = (u * std::fabs(t0) + u * detail::kTanEps) / std::fabs(numerator) + u;
-    const double d = 3.0 * u * std::fabs(t0) * detail::kTanEps / std::fabs(denominator) + u;
-    return (n + d + u) * 1.02;
+    const V t = magnitude(t0), r = magnitude(rotated), i = magnitude(scale);
+    const V numerator = (u * t + u * detail::kTanEps) * i;
+    const V denominator = 3.0 * u * t * detail::kTanEps * r * i;
+    return (numerator + denominator + 4.0 * u * r) * 1.02;
 }
+
+// The cosine, sine and tangent of a point's polar angle, each a single's
+// value as a double, for one point or two.
+template <typename V> struct PolarForm {
+    V c, s, t;
+};
 
 // Stage 1: cos, sin and tan of the point's polar angle from its geometry;
-// false when the guard cannot prove all three (or the point is outside the
-// stage's range), and then `out` is undefined. `squared` and `r` are the
-// drawing's x^2 + y^2 and its root.
-inline bool polarShortcut(double x, double y, double squared, double r, Trigonometry& out) {
-    if (!(squared >= 0x1p-960) || x == 0.0)
-        return false;
-    const double inverse = 1.0 / r;
-    double c = x * inverse;
-    double s = y * inverse;
-    double t = y / x;
-    double tError;
-    if (x > 0.0) {
-        tError = tangentError(t, 1.01 * detail::u);
-    } else {
-        const double rc = c * detail::kCosEps - s * detail::kSinEps;
-        const double rs = s * detail::kCosEps + c * detail::kSinEps;
-        const double numerator = t + detail::kTanEps;
-        const double denominator = 1.0 - t * detail::kTanEps;
-        const double rotated = numerator / denominator;
-        tError = tangentError(rotated, rotatedTangentError(t, numerator, denominator));
-        c = rc;
-        s = rs;
-        t = rotated;
-    }
-    if (!(std::fabs(c) >= detail::kSmallest && std::fabs(s) >= detail::kSmallest))
-        return false;
-    return roundsSurely(c, polarError(c), out.c) && roundsSurely(s, polarError(s), out.s) &&
-           roundsSurely(t, tError, out.t);
+// where the guard cannot prove all three (or the point is outside the
+// stage's range), false or a lane left out, and `out` undefined there.
+// `squared` and `r` are the drawing's x^2 + y^2 and its root. Both forms are
+// worked out, the rotated one only used for x < 0, as two lanes may differ.
+template <typename V>
+[[gnu::always_inline]] inline MaskOf<V> polarShortcut(V x, V y, V squared, V r,
+                                                      PolarForm<V>& out) {
+    using detail::u;
+    const V inverse = 1.0 / r;
+    const V c0 = x * inverse, s0 = y * inverse, t0 = y / x;
+    const V scale = 1.0 / (1.0 - t0 * detail::kTanEps);
+    const V rotated = (t0 + detail::kTanEps) * scale;
+    const MaskOf<V> positive = x > 0.0;
+    const V c = positive ? c0 : c0 * detail::kCosEps - s0 * detail::kSinEps;
+    const V s = positive ? s0 : s0 * detail::kCosEps + c0 * detail::kSinEps;
+    const V t = positive ? t0 : rotated;
+    const V tError = tangentError(t, positive ? 1.01 * u * magnitude(t0)
+                                              : rotatedTangentError(t0, rotated, scale));
+    // & of the guards, which are all ones or all zeros in each lane of a
+    // PairMask, where && would test each lane again.
+    return (squared >= 0x1p-960) & (x != 0.0) & (magnitude(c) >= detail::kSmallest) &
+           (magnitude(s) >= detail::kSmallest) & roundsSurely(c, polarError(c), out.c) &
+           roundsSurely(s, polarError(s), out.s) & roundsSurely(t, tError, out.t);
 }
 
 // The cosine, sine and tangent of the polar angle of (x, y) as the drawing
 // rule takes it, each correctly rounded to double and then to single.
 inline Trigonometry polar(double x, double y, double squared, double r) {
-    Trigonometry values;
-    if (!polarShortcut(x, y, squared, r, values)) [[unlikely]]
-        values = referencePolar(x, y);
-    return values;
+    PolarForm<double> form;
+    if (!polarShortcut(x, y, squared, r, form)) [[unlikely]]
+        return referencePolar(x, y);
+    return {static_cast<float>(form.c), static_cast<float>(form.s), static_cast<float>(form.t)};
 }
 
 // Whether RN(|n / d|) >= from, without the division; false where it cannot

@@ -8,6 +8,7 @@
 // so every split into bands draws the same pixels.
 
 #include "canvas.h"
+#include "sim/maths/lanes.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -23,25 +24,6 @@ struct PixelView {
     int height = 0;
     std::ptrdiff_t stride = 0;
 };
-
-// Two doubles at once, in GCC's vector extensions: SSE2 instructions on
-// x86-64, plain ones elsewhere. Each lane rounds exactly as the same
-// operation on one double, so a value does not depend on whether it was
-// worked out alone or in a pair. A comparison gives a PairMask, all ones in
-// the lanes where it holds.
-using Pair = double __attribute__((vector_size(16)));
-using PairMask = std::int64_t __attribute__((vector_size(16)));
-using PairInt = std::int32_t __attribute__((vector_size(8)));
-
-// The lanes where c holds as bits 0 and 1 of an int (3 for both). Taken
-// one comparison at a time: GCC 12 turns the & of several into much more.
-inline int lanesWhere(PairMask c) {
-#ifdef __SSE2__
-    return __builtin_ia32_movmskpd((Pair)c); // the lanes' sign bits
-#else
-    return (c[0] ? 1 : 0) | (c[1] ? 2 : 0);
-#endif
-}
 
 // The pixel of a colour value.
 constexpr std::uint32_t toPixel(Colour colour) {

@@ -116,19 +116,6 @@ void emptyToNaN(Pair& a, Pair& b) {
     a = (Pair)((PairMask)a | empty);
     b = (Pair)((PairMask)b | empty);
 }
-// The square root, and a NaN for a negative v, without the library's call
-// that would set errno.
-double root(double v) {
-    return v >= 0.0 ? std::sqrt(v) : kNaN;
-}
-Pair root(Pair v) {
-#ifdef __SSE2__
-    return _mm_sqrt_pd(v);
-#else
-    return Pair{root(v[0]), root(v[1])};
-#endif
-}
-
 // floorOf() and ceilOf() for two values in [-1, INT_MAX].
 PairInt floorOf(Pair v) {
     const PairInt i = __builtin_convertvector(v, PairInt);

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace vorlane::sim {
 
@@ -190,6 +191,8 @@ Scratch makeScratch(Next&& next, const ScratchRules& rules) {
     return scratch;
 }
 
+class WalkPair;
+
 // The segments of one scratch in order: terms() for the segment that starts
 // at the current point, then segmentColour() of them, then line() for it,
 // which moves on to its end; colour() does the first two. The colour comes apart
@@ -229,10 +232,65 @@ public:
     }
 
 private:
+    friend class WalkPair;
+
     Scratch scratch_;
     SegmentRules rules_;
     double x_, y_;
     double xe_ = 0.0, ye_ = 0.0;
+};
+
+// Two scratches walked at once in the lanes of a Pair, each lane as its
+// ScratchWalk walks it alone: the same operations, each rounding as on one
+// double, but for -1 / tphi, taken in double and then rounded to single,
+// which gives the single division's result (53 bits are more than twice 24
+// and 2). A step that would take another way than the common one (a guard
+// that cannot prove its value, tphi = 0, a value beyond the single range) is
+// left to the walks themselves. Both walks follow the same rules.
+class WalkPair {
+public:
+    WalkPair(ScratchWalk<>& a, ScratchWalk<>& b) : a_(a), b_(b) {}
+
+    // The next segment of each walk: its terms, and its line as line() gives
+    // it in colour 0; false, with neither walk moved on, where either needs
+    // its own way.
+    bool step(DeviationTerms (&terms)[2], ColouredLine (&lines)[2]) {
+        const Pair x{a_.x_, b_.x_}, y{a_.y_, b_.y_};
+        const Pair squared = x * x + y * y;
+        const Pair r = root(squared);
+        rounded::PolarForm<Pair> polar;
+        const PairMask proved = rounded::polarShortcut(x, y, squared, r, polar);
+        const double l = a_.rules_.l;
+        const Scratch &sa = a_.scratch_, &sb = b_.scratch_;
+        const Pair xe = Pair{sa.ct, sb.ct} * l + polar.c * r;
+        const Pair ye = l * Pair{sa.st, sb.st} + polar.s * r;
+        const Pair m = asSingle(-1.0 / polar.t);
+        constexpr double kLargest = std::numeric_limits<float>::max();
+        const PairMask common = proved & (polar.t != 0.0) & (magnitude(m) <= kLargest) &
+                                (magnitude(asSingle(xe)) <= kLargest) &
+                                (magnitude(asSingle(ye)) <= kLargest);
+        if (lanesWhere(common) != 3) [[unlikely]]
+            return false;
+        const Pair tt{sa.tt, sb.tt};
+        const Pair numerator = m - tt, denominator = m * tt + 1.0;
+        const PairFloat xs = __builtin_convertvector(x, PairFloat);
+        const PairFloat ys = __builtin_convertvector(y, PairFloat);
+        const PairFloat xes = __builtin_convertvector(xe, PairFloat);
+        const PairFloat yes = __builtin_convertvector(ye, PairFloat);
+        for (int i = 0; i < 2; ++i) {
+            terms[i] = {numerator[i], denominator[i]};
+            lines[i] = {xs[i], ys[i], xes[i], yes[i], 0};
+        }
+        a_.x_ = xe[0];
+        a_.y_ = ye[0];
+        b_.x_ = xe[1];
+        b_.y_ = ye[1];
+        return true;
+    }
+
+private:
+    ScratchWalk<>& a_;
+    ScratchWalk<>& b_;
 };
 
 } // namespace vorlane::sim
