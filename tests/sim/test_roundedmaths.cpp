@@ -117,11 +117,13 @@ private slots:
         for (std::size_t i = 0; i + 1 < starts.size(); i += 2) {
             ScratchWalk<> walks[2] = {{scratchAt(i), rules}, {scratchAt(i + 1), rules}};
             ScratchWalk<> alone[2] = {walks[0], walks[1]};
+            WalkPair pair(walks[0], walks[1]);
             for (int step = 0; step < 3; ++step) {
                 DeviationTerms terms[2];
                 ColouredLine lines[2];
-                const bool together = WalkPair(walks[0], walks[1]).step(terms, lines);
+                const bool together = pair.step(terms, lines);
                 paired += together;
+                pair.leave();
                 for (int lane = 0; lane < 2; ++lane) {
                     try {
                         const DeviationTerms expected = alone[lane].terms();
@@ -136,6 +138,7 @@ private slots:
                         step = 3;
                     }
                 }
+                pair.join();
             }
         }
         QVERIFY(paired > 0);

@@ -246,24 +246,27 @@ private:
 // which gives the single division's result (53 bits are more than twice 24
 // and 2). A step that would take another way than the common one (a guard
 // that cannot prove its value, tphi = 0, a value beyond the single range) is
-// left to the walks themselves. Both walks follow the same rules.
+// left to the walks themselves. Both walks follow the same rules. The pair
+// holds the walks' places while it walks them, in its lanes: leave() gives
+// them back, and join() takes them again after the walks went on alone.
 class WalkPair {
 public:
-    WalkPair(ScratchWalk<>& a, ScratchWalk<>& b) : a_(a), b_(b) {}
+    WalkPair(ScratchWalk<>& a, ScratchWalk<>& b)
+        : a_(a), b_(b), ct_{a.scratch_.ct, b.scratch_.ct}, st_{a.scratch_.st, b.scratch_.st},
+          tt_{a.scratch_.tt, b.scratch_.tt}, l_(Pair{} + a.rules_.l) {
+        join();
+    }
 
     // The next segment of each walk: its terms, and its line as line() gives
-    // it in colour 0; false, with neither walk moved on, where either needs
-    // its own way.
+    // it in colour 0; false, with neither moved on, where either needs its
+    // walk's own way.
     bool step(DeviationTerms (&terms)[2], ColouredLine (&lines)[2]) {
-        const Pair x{a_.x_, b_.x_}, y{a_.y_, b_.y_};
-        const Pair squared = x * x + y * y;
+        const Pair squared = x_ * x_ + y_ * y_;
         const Pair r = root(squared);
         rounded::PolarForm<Pair> polar;
-        const PairMask proved = rounded::polarShortcut(x, y, squared, r, polar);
-        const double l = a_.rules_.l;
-        const Scratch &sa = a_.scratch_, &sb = b_.scratch_;
-        const Pair xe = Pair{sa.ct, sb.ct} * l + polar.c * r;
-        const Pair ye = l * Pair{sa.st, sb.st} + polar.s * r;
+        const PairMask proved = rounded::polarShortcut(x_, y_, squared, r, polar);
+        const Pair xe = ct_ * l_ + polar.c * r;
+        const Pair ye = l_ * st_ + polar.s * r;
         const Pair m = asSingle(-1.0 / polar.t);
         constexpr double kLargest = std::numeric_limits<float>::max();
         const PairMask common = proved & (polar.t != 0.0) & (magnitude(m) <= kLargest) &
@@ -271,26 +274,36 @@ public:
                                 (magnitude(asSingle(ye)) <= kLargest);
         if (lanesWhere(common) != 3) [[unlikely]]
             return false;
-        const Pair tt{sa.tt, sb.tt};
-        const Pair numerator = m - tt, denominator = m * tt + 1.0;
-        const PairFloat xs = __builtin_convertvector(x, PairFloat);
-        const PairFloat ys = __builtin_convertvector(y, PairFloat);
+        const Pair numerator = m - tt_, denominator = m * tt_ + 1.0;
+        const PairFloat xs = __builtin_convertvector(x_, PairFloat);
+        const PairFloat ys = __builtin_convertvector(y_, PairFloat);
         const PairFloat xes = __builtin_convertvector(xe, PairFloat);
         const PairFloat yes = __builtin_convertvector(ye, PairFloat);
         for (int i = 0; i < 2; ++i) {
             terms[i] = {numerator[i], denominator[i]};
             lines[i] = {xs[i], ys[i], xes[i], yes[i], 0};
         }
-        a_.x_ = xe[0];
-        a_.y_ = ye[0];
-        b_.x_ = xe[1];
-        b_.y_ = ye[1];
+        x_ = xe;
+        y_ = ye;
         return true;
+    }
+
+    void leave() {
+        a_.x_ = x_[0];
+        a_.y_ = y_[0];
+        b_.x_ = x_[1];
+        b_.y_ = y_[1];
+    }
+    void join() {
+        x_ = Pair{a_.x_, b_.x_};
+        y_ = Pair{a_.y_, b_.y_};
     }
 
 private:
     ScratchWalk<>& a_;
     ScratchWalk<>& b_;
+    Pair ct_, st_, tt_, l_;
+    Pair x_{}, y_{};
 };
 
 } // namespace vorlane::sim

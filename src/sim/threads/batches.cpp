@@ -12,6 +12,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace vorlane::sim {
@@ -339,20 +340,22 @@ struct Lane {
     }
 };
 
-// One segment of each of two lanes, in the lanes of a Pair where it can be.
-bool stepBoth(Lane& a, Lane& b, Batch& batch, SegmentFailure& failure) {
+// One segment of each of two lanes, in the lanes of their pair where it can
+// be, else each alone.
+bool stepBoth(WalkPair& pair, Lane& a, Lane& b, Batch& batch, SegmentFailure& failure) {
     DeviationTerms terms[2];
     ColouredLine lines[2];
-    if (!WalkPair(a.walk, b.walk).step(terms, lines)) [[unlikely]] {
+    if (!pair.step(terms, lines)) [[unlikely]] {
+        pair.leave();
         const bool stepped = a.step(batch, failure);
-        return b.step(batch, failure) && stepped;
+        const bool both = b.step(batch, failure) && stepped;
+        pair.join();
+        return both;
     }
-    for (Lane* lane : {&a, &b}) {
-        const int i = lane == &a ? 0 : 1;
-        batch.terms[lane->k] = terms[i];
-        batch.segments[lane->k] = lines[i];
-        ++lane->k;
-    }
+    batch.terms[a.k] = terms[0];
+    batch.segments[a.k++] = lines[0];
+    batch.terms[b.k] = terms[1];
+    batch.segments[b.k++] = lines[1];
     return true;
 }
 
@@ -422,13 +425,18 @@ void BatchDrawing::walkLines(Batch& batch, std::size_t first, std::size_t last,
             }
             continue;
         }
+        auto pairs = [&]<std::size_t... i>(std::index_sequence<i...>) {
+            return std::array{WalkPair(lanes[2 * i].walk, lanes[2 * i + 1].walk)...};
+        }(std::make_index_sequence<kLanes / 2>());
         for (; together > 0; --together) {
             bool stepped = true;
-            for (std::size_t i = 0; i < kLanes; i += 2)
-                stepped &= stepBoth(lanes[i], lanes[i + 1], batch, failure);
+            for (std::size_t i = 0; i < pairs.size(); ++i)
+                stepped &= stepBoth(pairs[i], lanes[2 * i], lanes[2 * i + 1], batch, failure);
             if (!stepped)
                 break;
         }
+        for (WalkPair& pair : pairs)
+            pair.leave();
     }
 }
 
