@@ -34,12 +34,12 @@
 // (x, y) and eps = p - pi. The cosine and the sine move by at most delta. With
 // r^ = RN(sqrt(RN(RN(x^2) + RN(y^2)))) = r (1 + eta), |eta| <= 2.02u, x times
 // the rounded 1 / r^, rounded, is cos t0 within 4.1u relatively (one division
-// for both, as the divider is the stage's bottleneck), y likewise sin t0, and
-// y / x rounded is tan t0 within u. For x < 0 the values are rotated by eps:
-// cos t0 cos eps - sin t0 sin eps and sin t0 cos eps + cos t0 sin eps with the
-// rounded cos eps and sin eps add 2.1u relative to each product and u to the
-// sum; as |cos t0| <= |cos(t0 + eps)| + eps, all of it stays within 7.3u |v^|
-// + 1e-6 u. So for cosine and sine: e = 7.3u |v^| + 6.1u.
+// for both), y likewise sin t0, and y / x rounded is tan t0 within u. For
+// x < 0 the values are rotated by eps: cos t0 cos eps - sin t0 sin eps and
+// sin t0 cos eps + cos t0 sin eps with the rounded cos eps and sin eps add
+// 2.1u relative to each product and u to the sum; as |cos t0| <=
+// |cos(t0 + eps)| + eps, all of it stays within 7.3u |v^| + 1e-6 u. So for
+// cosine and sine: e = 7.3u |v^| + 6.1u, which polarError() pads.
 // The tangent moves by delta (1 + t^2)(1 + 2^-20) from t0 (+ eps) to phi, as
 // |t| <= 2^26 keeps the pole 2^-26 away. For x > 0 t^ = RN(y/x) has the
 // relative error u. For x < 0 it is (t^0 + T) / (1 - t^0 T) with T = RN(tan
@@ -48,13 +48,17 @@
 // denominator by 3u |t^0 T| absolutely and u relatively, the quotient by 2u;
 // rotatedTangentError() adds these up as absolute errors from the computed
 // parts, with |1 / denominator| for |t^| / |numerator| (padded by 2 %, for
-// the parts' own small errors), so that it needs no division. Only |cos|, |sin| >= 2^-26 (so
-// 2^-26 <= |t| <= 2^26) and r^2 >= 2^-960 (no term below the double range)
-// take this stage; the origin and x = 0 take the rule's literal way (stage 3).
+// the parts' own small errors), so that it needs no division. Only |cos|,
+// |sin| >= 2^-26 (so 2^-26 <= |t| <= 2^26) and r^2 >= 2^-960 (no term below
+// the double range) take this stage; the origin and x = 0 take the rule's
+// literal way (stage 3). The stage reads the same for one point and for two
+// in the lanes of a Pair (lanes.h), each lane rounding as a double does; it
+// works out both forms, for x > 0 and x < 0, and each lane takes its own.
 //
 // Stage 2, the library (libraryBracket). glibc's manual lists at most one ulp
-// of error for its atan, sin, cos and tan on x86-64; the guard allows two, as four steps of the double's bits on either side (which covers
-// two ulps on both sides of a power of two). The reference's RN53(f(x)) lies
+// of error for its atan, sin, cos and tan on x86-64; the guard allows two,
+// as four steps of the double's bits on either side (which covers two ulps
+// on both sides of a power of two). The reference's RN53(f(x)) lies
 // in [lo, hi], so anything made from it by steps that keep the order
 // (rounding, products with a positive constant, the grey rule) lies between
 // what lo and hi give: when those agree, it is the reference's. Without

@@ -67,7 +67,8 @@ void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel,
     row[first] = pixel;
     row[first + (last - first) / 2] = pixel;
     row[last] = pixel;
-    const std::uintptr_t inRun = -static_cast<std::uintptr_t>(last - first >= 3); // all ones or zero
+    // All ones or zero.
+    const std::uintptr_t inRun = -static_cast<std::uintptr_t>(last - first >= 3);
     const auto choose = [&](std::uint32_t* p) {
         return reinterpret_cast<std::uint32_t*>((reinterpret_cast<std::uintptr_t>(p) & inRun) |
                                                 (reinterpret_cast<std::uintptr_t>(spare) & ~inRun));

@@ -195,10 +195,11 @@ class WalkPair;
 
 // The segments of one scratch in order: terms() for the segment that starts
 // at the current point, then segmentColour() of them, then line() for it,
-// which moves on to its end; colour() does the first two. The colour comes apart
-// from the rest so that the drawing in batches can take it later: whether a
-// segment is lit is known late and cannot be foreseen, and the processor
-// would otherwise throw away the work it began on the next segments.
+// which moves on to its end; colour() does the first two. The colour comes
+// apart from the rest so that the drawing in batches can take it later:
+// whether a segment is lit is known late and cannot be foreseen, and the
+// processor would otherwise throw away the work it began on the next
+// segments.
 template <typename Maths = GuardedMaths> class ScratchWalk {
 public:
     ScratchWalk(const Scratch& scratch, const SegmentRules& rules)
