@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing's guarded maths on any point, direction and quotient within the
 // drawing's ranges gives the correctly rounded rule's singles, greys and
-// errors, bit for bit.
+// errors, bit for bit, and two walks in the lanes of a pair what each gives
+// alone.
 #include "require.h"
 #include "samerounding.h"
 
@@ -64,6 +65,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             require(sameGrey(tphi, tt, rules), "grey as the reference's");
         if (std::isfinite(q))
             require(sameQuotientGrey(q, rules), "grey of a quotient as the reference's");
+    }
+
+    // Two scratches from two more points walked in the lanes of a pair, in
+    // the directions of theta and of -theta.
+    const auto x2 = in.next<double>();
+    const auto y2 = in.next<double>();
+    if (withinSingles(x) && withinSingles(y) && withinSingles(x2) && withinSingles(y2) &&
+        std::fabs(theta) <= 16.0 && std::isfinite(a)) {
+        const SegmentRules rules = rulesFor(a, s);
+        const auto scratchAt = [&](double px, double py, double angle) {
+            const rounded::Trigonometry d = rounded::direction(angle);
+            return Scratch{2, d.c, d.s, d.t, px, py};
+        };
+        ScratchWalk<> first(scratchAt(x, y, theta), rules), second(scratchAt(x2, y2, -theta), rules);
+        for (int step = 0; step < 2; ++step) {
+            const PairedStep outcome = pairedStep(first, second);
+            require(outcome != PairedStep::differs, "two walks in a pair as each alone");
+            if (outcome == PairedStep::failed)
+                break;
+        }
     }
     return 0;
 }

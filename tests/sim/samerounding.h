@@ -11,6 +11,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace vorlane::sim::testing {
@@ -65,6 +66,37 @@ template <typename Maths> Outcome quotientOutcome(double q, const SegmentRules& 
 }
 inline bool sameQuotientGrey(double q, const SegmentRules& rules) {
     return quotientOutcome<GuardedMaths>(q, rules) == quotientOutcome<ReferenceMaths>(q, rules);
+}
+
+// One step of two walks in the lanes of a WalkPair against each walk's own:
+// the same terms and lines to the bit (together), or the step left to the
+// walks (alone), as it must be where either fails (failed: the walks are
+// spent). Both walks move on as their own steps would.
+enum class PairedStep { together, alone, failed, differs };
+inline PairedStep pairedStep(ScratchWalk<>& a, ScratchWalk<>& b) {
+    ScratchWalk<>* const walks[2] = {&a, &b};
+    ScratchWalk<> alone[2] = {a, b};
+    DeviationTerms terms[2];
+    ColouredLine lines[2];
+    WalkPair pair(a, b);
+    const bool together = pair.step(terms, lines);
+    pair.leave();
+    for (int lane = 0; lane < 2; ++lane) {
+        try {
+            const DeviationTerms expected = alone[lane].terms();
+            const ColouredLine line = alone[lane].line(0);
+            if (!together) {
+                terms[lane] = walks[lane]->terms();
+                lines[lane] = walks[lane]->line(0);
+            }
+            if (std::memcmp(&terms[lane], &expected, sizeof expected) != 0 ||
+                std::memcmp(&lines[lane], &line, sizeof line) != 0)
+                return PairedStep::differs;
+        } catch (const RuntimeError&) {
+            return together ? PairedStep::differs : PairedStep::failed;
+        }
+    }
+    return together ? PairedStep::together : PairedStep::alone;
 }
 
 inline SegmentRules rulesFor(float a, std::int16_t s) {
