@@ -139,6 +139,21 @@ private slots:
         QFETCH(double, x);
         QFETCH(double, y);
         QVERIFY(samePolar(x, y));
+        // Beside an ordinary scratch in a pair, in either lane and in three
+        // directions: the rule's own cases, on an axis or at the source, are
+        // each walk's alone.
+        const SegmentRules rules = rulesFor(15.0f, 50);
+        for (const double theta : {0.0, 1.0, -2.5})
+            for (const bool specialFirst : {true, false}) {
+                const rounded::Trigonometry d = rounded::direction(theta);
+                ScratchWalk<> special(Scratch{1, d.c, d.s, d.t, x, y}, rules);
+                ScratchWalk<> ordinary(Scratch{1, d.c, d.s, d.t, 0.75, -0.5}, rules);
+                const PairedStep outcome = specialFirst ? pairedStep(special, ordinary)
+                                                        : pairedStep(ordinary, special);
+                QVERIFY(outcome != PairedStep::differs);
+                if (x == 0.0 || y == 0.0)
+                    QVERIFY(outcome != PairedStep::together);
+            }
     }
 
     // Without the guard the polar form rounds some values near a midpoint to

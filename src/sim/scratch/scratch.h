@@ -269,17 +269,18 @@ public:
         const Pair xe = ct_ * l_ + polar.c * r;
         const Pair ye = l_ * st_ + polar.s * r;
         const Pair m = asSingle(-1.0 / polar.t);
+        const PairFloat xes = __builtin_convertvector(xe, PairFloat);
+        const PairFloat yes = __builtin_convertvector(ye, PairFloat);
         constexpr double kLargest = std::numeric_limits<float>::max();
-        const PairMask common = proved & (polar.t != 0.0) & (magnitude(m) <= kLargest) &
-                                (magnitude(asSingle(xe)) <= kLargest) &
-                                (magnitude(asSingle(ye)) <= kLargest);
+        // tphi = 0 gives an infinite m, as a single slope beyond range does.
+        const PairMask common = proved & (magnitude(m) <= kLargest) &
+                                (magnitude(__builtin_convertvector(xes, Pair)) <= kLargest) &
+                                (magnitude(__builtin_convertvector(yes, Pair)) <= kLargest);
         if (lanesWhere(common) != 3) [[unlikely]]
             return false;
         const Pair numerator = m - tt_, denominator = m * tt_ + 1.0;
         const PairFloat xs = __builtin_convertvector(x_, PairFloat);
         const PairFloat ys = __builtin_convertvector(y_, PairFloat);
-        const PairFloat xes = __builtin_convertvector(xe, PairFloat);
-        const PairFloat yes = __builtin_convertvector(ye, PairFloat);
         for (int i = 0; i < 2; ++i) {
             terms[i] = {numerator[i], denominator[i]};
             lines[i] = {xs[i], ys[i], xes[i], yes[i], 0};
