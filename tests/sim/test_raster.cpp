@@ -241,33 +241,43 @@ private slots:
     // whole pixels covers the same pixels moved alike, whatever the number
     // of its rows. Among them lines whose ends lie just the pen's reach
     // (half its width and a pixel) from the left or the right edge, the
-    // last that count as amid.
+    // last that count as amid. From a height of 17, lines along 3-4-5
+    // triangles put the ends of many rows' spans exactly on pixel centres,
+    // where rounding them to whole pixels must not be off by one.
     void wideLinesAreTheSameAmidThePictureAndAtItsEdges_data() {
         QTest::addColumn<int>("width");
         QTest::addColumn<float>("dx");
         QTest::addColumn<float>("dy");
         QTest::addColumn<float>("edgeX"); // where the line starts near an edge
-        for (int width = 2; width <= 5; ++width)
+        QTest::addColumn<float>("y0");
+        const auto add = [](int width, float dx, float dy, float y) {
+            const float reach = static_cast<float>(width) / 2.0f + 1.0f;
+            for (const float edgeX :
+                 {0.75f, 3.25f, 60.5f, reach, 64.0f - reach - std::max(dx, 0.0f)})
+                QTest::addRow("w%d %g,%g at %g,%g", width, double(dx), double(dy),
+                              double(edgeX), double(y))
+                    << width << dx << dy << edgeX << y;
+        };
+        for (int width = 2; width <= 5; ++width) {
             for (const auto& [dx, dy] : {std::pair{3.5f, 1.25f}, {1.25f, 6.5f}, {-2.75f, 5.0f},
                                         {6.0f, -0.375f}, {0.5f, 0.625f}})
-                for (const float reach = static_cast<float>(width) / 2.0f + 1.0f;
-                     const float edgeX :
-                     {0.75f, 3.25f, 60.5f, reach, 64.0f - reach - std::max(dx, 0.0f)})
-                    QTest::addRow("w%d %g,%g at %g", width, double(dx), double(dy),
-                                  double(edgeX))
-                        << width << dx << dy << edgeX;
+                add(width, dx, dy, 17.3f);
+            for (const auto& [dx, dy] : {std::pair{3.0f, 4.0f}, {4.0f, -3.0f}, {-6.0f, 8.0f}})
+                add(width, dx, dy, 17.0f);
+        }
     }
     void wideLinesAreTheSameAmidThePictureAndAtItsEdges() {
         QFETCH(int, width);
         QFETCH(float, dx);
         QFETCH(float, dy);
         QFETCH(float, edgeX);
+        QFETCH(float, y0);
         constexpr int kShift = 28; // from the edge to amid the picture
         const auto draw = [&](float x) {
             auto c = std::make_unique<BufferCanvas>(64, 40);
             usePixels(*c);
             c->setDrawWidth(static_cast<std::int16_t>(width));
-            c->line(x, 17.3f, x + dx, 17.3f + dy);
+            c->line(x, y0, x + dx, y0 + dy);
             return c;
         };
         const auto edge = draw(edgeX);
