@@ -371,6 +371,9 @@ template <bool kAmid, typename Rounding>
         drawReachingLine<false, PlainRounding>(view, s, pen, pixel, band);
 }
 
+// The lines in order, row pairs rounded with Rounding. This and what it
+// calls for the lines amid the picture are always inline, so that they take
+// the instruction set of the function they are inlined into.
 template <typename Rounding>
 [[gnu::always_inline]] inline void drawAll(const PixelView& view, const PixelMapping& mapping,
                                            std::span<const ColouredLine> lines, int penWidth,
@@ -390,8 +393,7 @@ template <typename Rounding>
 }
 
 #ifdef VORLANE_ROUNDING_INSTRUCTIONS
-// Everything that drawAll() calls inline is compiled for SSE4.1 here, as
-// the rounding instructions need.
+// drawAll() with everything it takes inline compiled for SSE4.1.
 [[gnu::target("sse4.1")]] void drawAllRounding(const PixelView& view, const PixelMapping& mapping,
                                                std::span<const ColouredLine> lines, int penWidth,
                                                RowBand band) {
