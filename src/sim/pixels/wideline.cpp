@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
+#include <cstdint>
 #include <utility>
 
 #ifdef __SSE2__
@@ -156,8 +156,8 @@ struct RoundingInstructions {
 // within that reach of the picture.
 struct Pen {
     explicit Pen(int penWidth, const PixelView& view)
-        : r(penWidth / 2.0), rSquared(r * r),
-          reach(penReach(penWidth)), box{-reach, -reach, view.width + reach, view.height + reach},
+        : r(penWidth / 2.0), rSquared(r * r), reach(penReach(penWidth)),
+          box{-reach, -reach, view.width + reach, view.height + reach},
           reaches(Pair{} + reach), widths(Pair{} + view.width), tops(Pair{} + box.top),
           bottoms(Pair{} + box.bottom) {}
 
@@ -319,7 +319,7 @@ template <typename Rounding>
     const Pair width = pen.widths;
     const Pair none = Pair{} - 1.0;
     Pair centres = Pair{firstRow + 0.5, firstRow + 1.5}; // exact: halves of ints
-    std::ptrdiff_t offset = firstRow * stride;           // of the row in the pixels
+    std::ptrdiff_t offset = firstRow * stride; // of the row in the pixels
     for (int row = firstRow; row <= lastRow; row += 2, centres += 2.0, offset += 2 * stride) {
         const RowSpan<Pair> span = stroke.at<true>(centres, width + 1.0, none);
         const PairInt first = Rounding::ceilOf(span.lo - 0.5);
