@@ -1,12 +1,14 @@
 // SPDX-FileCopyrightText: 2026 The Vorlane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/pixels/buffercanvas.h"
+#include "sim/pixels/lines.h"
 #include "sim/rules/errors.h"
 
 #include <QTest>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <tuple>
 #include <utility>
@@ -305,6 +307,57 @@ private slots:
         c.line(-1e30f, 20.5f, 1e30f, 20.5f); // wide and from far away
         for (int x = 0; x < 40; ++x)
             QCOMPARE(c.pixel(x, 22), kRed);
+    }
+
+    // Bands test lines on their user heights before mapping them, which must
+    // say what the test on their rows says: for every pair of ends among the
+    // floats next to the heights where rows cross the band's limits, as well
+    // as infinite and NaN ones, with the mapping rising or falling, and with
+    // scales that leave the test to the rows.
+    void bandReachIsTheTestOnRows_data() {
+        QTest::addColumn<double>("top");
+        QTest::addColumn<double>("scaleY");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<double>("reach");
+        QTest::newRow("rising, upper band") << -2.5 << 200.0 << 0 << 500 << 1.5;
+        QTest::newRow("rising, lower band") << -2.5 << 200.0 << 500 << 1000 << 2.5;
+        QTest::newRow("rising, odd scale") << -3.1 << 123.456789 << 317 << 641 << 3.5;
+        QTest::newRow("falling, upper band") << 2.5 << -200.0 << 0 << 500 << 1.5;
+        QTest::newRow("falling, odd scale") << 3.1 << -123.456789 << 317 << 641 << 2.5;
+        QTest::newRow("no scale") << 1.0 << 0.0 << 0 << 500 << 1.5;
+        QTest::newRow("infinite scale")
+            << 1.0 << std::numeric_limits<double>::infinity() << 0 << 500 << 1.5;
+    }
+    void bandReachIsTheTestOnRows() {
+        QFETCH(double, top);
+        QFETCH(double, scaleY);
+        QFETCH(int, first);
+        QFETCH(int, end);
+        QFETCH(double, reach);
+        const PixelMapping mapping{0.0, top, 1.0, scaleY};
+        const RowBand band{first, end};
+        const BandReach reaches(mapping, band, reach);
+        constexpr float kInfinity = std::numeric_limits<float>::infinity();
+        std::vector<float> heights{-kInfinity, kInfinity, std::numeric_limits<float>::quiet_NaN()};
+        for (const double row : {first - reach, end + reach}) {
+            float y = std::isfinite(row / scaleY) ? static_cast<float>(row / scaleY + top) : 1.0f;
+            for (int i = 0; i < 40; ++i)
+                y = std::nextafter(y, -kInfinity);
+            for (int i = 0; i <= 80; ++i, y = std::nextafter(y, kInfinity))
+                heights.push_back(y);
+        }
+        int reaching = 0;
+        for (const float a : heights)
+            for (const float b : heights) {
+                const ColouredLine line{0.0f, a, 1.0f, b, 0};
+                const bool expected = mayReach(mapping(line), band, reach);
+                if (reaches(line) != expected)
+                    QFAIL(qPrintable(
+                        QStringLiteral("%1 to %2").arg(a, 0, 'g', 9).arg(b, 0, 'g', 9)));
+                reaching += expected;
+            }
+        QVERIFY(reaching > 0 && reaching < static_cast<int>(heights.size() * heights.size()));
     }
 
     // Cut at the corner of the box it is cut to, a line's end can land a

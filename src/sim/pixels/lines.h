@@ -108,6 +108,37 @@ inline bool mayReach(const PixelLine& line, RowBand band, double reach) {
            std::min(line.y0, line.y1) < band.end + reach;
 }
 
+// mayReach() for lines before they are mapped, from their heights in user
+// units alone: the mapping keeps or reverses the order of heights, so that
+// each of its two comparisons holds from one height on, or up to one, which
+// the constructor finds. Where a height is a NaN, the test gives what
+// mayReach() gives, as both take the least and the greatest end alike.
+class BandReach {
+public:
+    BandReach(const PixelMapping& mapping, RowBand band, double reach);
+
+    bool operator()(const ColouredLine& line) const {
+        const float low = std::min(line.y1, line.y2), high = std::max(line.y1, line.y2);
+        if (rising_)
+            return high >= top_ && !(low >= bottom_);
+        if (falling_)
+            return low <= top_ && !(high <= bottom_);
+        return mayReach(mapping_(line), band_, reach_);
+    }
+
+private:
+    PixelMapping mapping_;
+    RowBand band_;
+    double reach_;
+    // Whether rows grow with heights, or shrink; neither where the scale is
+    // 0, or it or the top is infinite or not a number: mayReach() decides.
+    bool rising_ = false, falling_ = false;
+    // The heights whose rows reach the band's first row less the reach, and
+    // its end plus the reach: the least of them where rows grow, the
+    // greatest where they shrink; NaN where no height's row does.
+    float top_ = 0.0f, bottom_ = 0.0f;
+};
+
 // The lines in order, each in its colour, in the rows of the band, which lie
 // in the picture. Thin lines cover the pixels they pass through, both ends
 // included; wide ones the pixels whose centres lie within half the pen width.

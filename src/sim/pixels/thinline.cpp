@@ -155,11 +155,11 @@ template <bool kWholePicture>
 void drawInBand(const PixelView view, const PixelMapping mapping,
                 std::span<const ColouredLine> lines, RowBand band) {
     const BandPixels bandPixels(view, band);
+    const BandReach reaches(mapping, band, penReach(1));
     PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
-        const PixelLine pixels = mapping(line);
-        if (kWholePicture || mayReach(pixels, band, penReach(1)))
-            drawThinLine<kWholePicture>(view, endPixels(view, mapping, line, pixels),
+        if (kWholePicture || reaches(line))
+            drawThinLine<kWholePicture>(view, endPixels(view, mapping, line, mapping(line)),
                                         pixelOf(line.colour), band, bandPixels);
     }
 }

@@ -380,11 +380,12 @@ template <typename Rounding>
                                            RowBand band) {
     const Pen pen(penWidth, view);
     const bool wholePicture = band.first == 0 && band.end == view.height;
+    const BandReach reaches(mapping, band, pen.reach);
     PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
-        const PixelLine pixels = mapping(line);
-        if (!wholePicture && !mayReach(pixels, band, pen.reach))
+        if (!wholePicture && !reaches(line))
             continue;
+        const PixelLine pixels = mapping(line);
         if (pen.amid(pixels))
             drawReachingLine<true, Rounding>(view, pixels, pen, pixelOf(line.colour), band);
         else
