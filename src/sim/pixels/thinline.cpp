@@ -149,16 +149,16 @@ void drawThinLine(const PixelView& view, const EndPixels& e, std::uint32_t pixel
         walk<true>(path, start, pixel, bandPixels);
 }
 
-// The view and the mapping by value: held in registers, as a pixel stored
-// could change them for all the compiler knows were they in memory.
-template <bool kWholePicture>
+// The lines that `reaches` lets through. The view and the mapping by value:
+// held in registers, as a pixel stored could change them for all the
+// compiler knows were they in memory.
+template <bool kWholePicture, typename Reaches>
 void drawInBand(const PixelView view, const PixelMapping mapping,
-                std::span<const ColouredLine> lines, RowBand band) {
+                std::span<const ColouredLine> lines, RowBand band, const Reaches& reaches) {
     const BandPixels bandPixels(view, band);
-    const BandReach reaches(mapping, band, penReach(1));
     PixelOfColour pixelOf;
     for (const ColouredLine& line : lines) {
-        if (kWholePicture || reaches(line))
+        if (reaches(line))
             drawThinLine<kWholePicture>(view, endPixels(view, mapping, line, mapping(line)),
                                         pixelOf(line.colour), band, bandPixels);
     }
@@ -170,9 +170,9 @@ void drawThinLines(const PixelView& view, const PixelMapping& mapping,
                    std::span<const ColouredLine> lines, RowBand band) {
     assert(0 <= band.first && band.first < band.end && band.end <= view.height);
     if (band.first == 0 && band.end == view.height)
-        drawInBand<true>(view, mapping, lines, band);
+        drawInBand<true>(view, mapping, lines, band, [](const ColouredLine&) { return true; });
     else
-        drawInBand<false>(view, mapping, lines, band);
+        drawInBand<false>(view, mapping, lines, band, BandReach(mapping, band, penReach(1)));
 }
 
 } // namespace vorlane::sim
