@@ -74,11 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (withinSingles(x) && withinSingles(y) && withinSingles(x2) && withinSingles(y2) &&
         std::fabs(theta) <= 16.0 && std::isfinite(a)) {
         const SegmentRules rules = rulesFor(a, s);
-        const auto scratchAt = [&](double px, double py, double angle) {
-            const rounded::Trigonometry d = rounded::direction(angle);
-            return Scratch{2, d.c, d.s, d.t, px, py};
-        };
-        ScratchWalk<> first(scratchAt(x, y, theta), rules), second(scratchAt(x2, y2, -theta), rules);
+        ScratchWalk<> first(scratchAt(2, x, y, theta), rules);
+        ScratchWalk<> second(scratchAt(2, x2, y2, -theta), rules);
         for (int step = 0; step < 2; ++step) {
             const PairedStep outcome = pairedStep(first, second);
             require(outcome != PairedStep::differs, "two walks in a pair as each alone");

@@ -68,6 +68,12 @@ inline bool sameQuotientGrey(double q, const SegmentRules& rules) {
     return quotientOutcome<GuardedMaths>(q, rules) == quotientOutcome<ReferenceMaths>(q, rules);
 }
 
+// A scratch of n segments from (x, y) in the direction of the angle theta.
+inline Scratch scratchAt(std::int16_t n, double x, double y, double theta) {
+    const rounded::Trigonometry d = rounded::direction(theta);
+    return Scratch{n, d.c, d.s, d.t, x, y};
+}
+
 // One step of two walks in the lanes of a WalkPair against each walk's own:
 // the same terms and lines to the bit (together), or the step left to the
 // walks (alone), as it must be where either fails (failed: the walks are

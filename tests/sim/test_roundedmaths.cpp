@@ -104,14 +104,13 @@ private slots:
         const std::vector<Point> starts = points(kind, 4000);
         const std::vector<Point> directions = points("angles near multiples of pi/2", 4000);
         const SegmentRules rules = rulesFor(15.0f, 50);
-        const auto scratchAt = [&](std::size_t i) {
-            const rounded::Trigonometry d =
-                rounded::direction(std::atan2(directions[i].y, directions[i].x));
-            return Scratch{3, d.c, d.s, d.t, starts[i].x, starts[i].y};
+        const auto scratchOf = [&](std::size_t i) {
+            return scratchAt(3, starts[i].x, starts[i].y,
+                             std::atan2(directions[i].y, directions[i].x));
         };
         int paired = 0;
         for (std::size_t i = 0; i + 1 < starts.size(); i += 2) {
-            ScratchWalk<> a(scratchAt(i), rules), b(scratchAt(i + 1), rules);
+            ScratchWalk<> a(scratchOf(i), rules), b(scratchOf(i + 1), rules);
             for (int step = 0; step < 3; ++step) {
                 const PairedStep outcome = pairedStep(a, b);
                 QVERIFY(outcome != PairedStep::differs);
@@ -145,9 +144,8 @@ private slots:
         const SegmentRules rules = rulesFor(15.0f, 50);
         for (const double theta : {0.0, 1.0, -2.5})
             for (const bool specialFirst : {true, false}) {
-                const rounded::Trigonometry d = rounded::direction(theta);
-                ScratchWalk<> special(Scratch{1, d.c, d.s, d.t, x, y}, rules);
-                ScratchWalk<> ordinary(Scratch{1, d.c, d.s, d.t, 0.75, -0.5}, rules);
+                ScratchWalk<> special(scratchAt(1, x, y, theta), rules);
+                ScratchWalk<> ordinary(scratchAt(1, 0.75, -0.5, theta), rules);
                 const PairedStep outcome = specialFirst ? pairedStep(special, ordinary)
                                                         : pairedStep(ordinary, special);
                 QVERIFY(outcome != PairedStep::differs);

@@ -320,6 +320,12 @@ struct Lane {
 
     std::size_t left() const { return end - k; }
 
+    // Keeps a segment's terms and line, worked out elsewhere, and moves on.
+    void keep(Batch& batch, const DeviationTerms& terms, const ColouredLine& line) {
+        batch.terms[k] = terms;
+        batch.segments[k++] = line;
+    }
+
     // One segment's line and terms, its colour left for later; false where
     // it fails, which `failure` then holds unless it holds an earlier one,
     // and the lane is left empty.
@@ -352,10 +358,8 @@ bool stepBoth(WalkPair& pair, Lane& a, Lane& b, Batch& batch, SegmentFailure& fa
         pair.join();
         return both;
     }
-    batch.terms[a.k] = terms[0];
-    batch.segments[a.k++] = lines[0];
-    batch.terms[b.k] = terms[1];
-    batch.segments[b.k++] = lines[1];
+    a.keep(batch, terms[0], lines[0]);
+    b.keep(batch, terms[1], lines[1]);
     return true;
 }
 
