@@ -61,28 +61,24 @@ int ceilWithin(double v, int limit) {
 
 // Pixels first to last of a row. Plain version:
 //     std::fill(row + first, row + last + 1, pixel);
-// in stores that may overlap instead: single ones at the run's ends and its
-// middle, which cover a run shorter than four, and four-pixel ones at each
-// end, which cover a run of four to eight (most runs of a wide pen). For a
-// shorter run the latter go to `spare`, four pixels of no use, chosen by a
-// mask: lengths vary by a pixel or two from row to row, so a branch on them
-// would mispredict on nearly every run, and GCC makes one of a choice. Out
-// of line: inline, it made the row loops slower.
-[[gnu::noinline]] void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel,
-                               std::uint32_t* spare) {
+// in stores that may overlap instead: a run shorter than four in single
+// ones at its ends and its middle, a longer one in four-pixel ones at each
+// end (which cover a run of four to eight, most runs of a wide pen) and
+// between. A branch-free version that made both kinds of stores, those of
+// no use to a spare place, took a twentieth longer with pen width 3 on an
+// AMD EPYC, although a run's length there varies from row to row. Out of
+// line: inline, it made the row loops slower.
+[[gnu::noinline]] void fillRun(std::uint32_t* row, int first, int last, std::uint32_t pixel) {
     assert(first <= last);
+    if (last - first < 3) {
+        row[first] = pixel;
+        row[first + (last - first) / 2] = pixel;
+        row[last] = pixel;
+        return;
+    }
     const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
-    row[first] = pixel;
-    row[first + (last - first) / 2] = pixel;
-    row[last] = pixel;
-    // All ones or zero.
-    const std::uintptr_t inRun = -static_cast<std::uintptr_t>(last - first >= 3);
-    const auto choose = [&](std::uint32_t* p) {
-        return reinterpret_cast<std::uint32_t*>((reinterpret_cast<std::uintptr_t>(p) & inRun) |
-                                                (reinterpret_cast<std::uintptr_t>(spare) & ~inRun));
-    };
-    std::memcpy(choose(row + first), four, sizeof four);
-    std::memcpy(choose(row + last - 3), four, sizeof four);
+    std::memcpy(row + first, four, sizeof four);
+    std::memcpy(row + last - 3, four, sizeof four);
     for (int x = first + 4; x < last - 3; x += 4)
         std::memcpy(row + x, four, sizeof four);
 }
@@ -287,7 +283,6 @@ private:
 template <bool kSlanted>
 [[gnu::noinline]] void drawRows(const PixelView& view, const Stroke& stroke, int firstRow,
                                 int lastRow, std::uint32_t pixel) {
-    std::uint32_t spare[4];
     std::uint32_t* rowPixels = view.pixels + firstRow * view.stride;
     for (int row = firstRow; row <= lastRow; ++row, rowPixels += view.stride) {
         const RowSpan<double> span = stroke.at<kSlanted>(row + 0.5, kInfinity, -kInfinity);
@@ -297,7 +292,7 @@ template <bool kSlanted>
         const int last = std::min({view.width - 1, floorWithin(span.hi - 0.5, view.width),
                                    ceilWithin(span.openEdge, view.width) - 1});
         if (first <= last)
-            fillRun(rowPixels, first, last, pixel, spare);
+            fillRun(rowPixels, first, last, pixel);
     }
 }
 
@@ -311,7 +306,6 @@ template <typename Rounding>
 [[gnu::always_inline]] inline void drawRowPairs(const PixelView& view, const Pen& pen,
                                                 const Stroke& stroke, int firstRow, int lastRow,
                                                 std::uint32_t pixel) {
-    std::uint32_t spare[4];
     // Copies: GCC cannot rule out that a store to the pixels changes the view.
     std::uint32_t* const pixels = view.pixels;
     [[maybe_unused]] const int widthPixels = view.width;
@@ -329,10 +323,10 @@ template <typename Rounding>
         std::uint32_t* const rowPixels = pixels + offset;
         assert(first[0] > last[0] || (first[0] >= 0 && last[0] < widthPixels));
         if (first[0] <= last[0])
-            fillRun(rowPixels, first[0], last[0], pixel, spare);
+            fillRun(rowPixels, first[0], last[0], pixel);
         assert(first[1] > last[1] || (first[1] >= 0 && last[1] < widthPixels));
         if (row < lastRow && first[1] <= last[1])
-            fillRun(rowPixels + stride, first[1], last[1], pixel, spare);
+            fillRun(rowPixels + stride, first[1], last[1], pixel);
     }
 }
 
