@@ -370,39 +370,40 @@ template <bool kAmid, typename Rounding>
 constexpr std::size_t kFetchAhead = 4;
 
 // Asks the cache for the rows that a line's pixels near its far end lie in,
-// where it lies in the picture: its pixels near the near end are mostly
-// those of the line before, a scratch's previous piece. Only a hint, which
-// changes no pixel. The picture is larger than the processor's own cache,
-// so that without it a wide pen's stores wait on memory: with it, pen width
-// 3 on one thread drew a tenth faster on an AMD EPYC.
+// where they lie in the band: its pixels near the near end are mostly those
+// of the line before, a scratch's previous piece. Only a hint, which changes
+// no pixel. The picture is larger than the processor's own cache, so that
+// without it a wide pen's stores wait on memory: with it, pen width 3 drew
+// a tenth faster on one thread on an AMD EPYC (on two, no change beyond
+// the noise).
 void fetchFarEnd(const PixelView& view, const PixelMapping& mapping, const ColouredLine& line,
-                 const Pen& pen) {
+                 const Pen& pen, RowBand band) {
     const double x = (static_cast<double>(line.x2) - mapping.left) * mapping.scaleX;
     const double y = (static_cast<double>(line.y2) - mapping.top) * mapping.scaleY;
-    if (!(x >= 0.0 && x < view.width && y >= pen.reach && y + pen.reach < view.height))
+    if (!(x >= 0.0 && x < view.width && y >= band.first + pen.reach && y + pen.reach < band.end))
         return;
-    const int last = static_cast<int>(y + pen.reach);
-    int row = static_cast<int>(y - pen.reach);
-    for (const std::uint32_t* p = view.pixels + row * view.stride + static_cast<int>(x); row <= last;
-         ++row, p += view.stride)
-        __builtin_prefetch(p, 1);
+    const int column = static_cast<int>(x), last = static_cast<int>(y + pen.reach);
+    for (int row = static_cast<int>(y - pen.reach); row <= last; ++row)
+        __builtin_prefetch(view.pixels + row * view.stride + column, 1);
 }
 
-// The lines in order that `reaches`, row pairs rounded with Rounding; where
-// kFetch, each with the pixels of the line kFetchAhead on asked for. This
-// and what it calls for the lines amid the picture are always inline, so
-// that they take the instruction set of the function they are inlined into.
-template <typename Rounding, bool kFetch, typename Reaches>
+// The lines in order that `reaches`, row pairs rounded with Rounding, each
+// with the pixels of the line kFetchAhead on asked for: only a line drawn
+// asks, as the next lines of a band lie mostly where its last one did, and
+// the others' looking ahead would cost without use. This and what it calls
+// for the lines amid the picture are always inline, so that they take the
+// instruction set of the function they are inlined into.
+template <typename Rounding, typename Reaches>
 [[gnu::always_inline]] inline void drawEach(const PixelView& view, const PixelMapping& mapping,
                                             std::span<const ColouredLine> lines, const Pen& pen,
                                             RowBand band, const Reaches& reaches) {
     PixelOfColour pixelOf;
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const ColouredLine& line = lines[k];
-        if (kFetch && k + kFetchAhead < lines.size())
-            fetchFarEnd(view, mapping, lines[k + kFetchAhead], pen);
         if (!reaches(line))
             continue;
+        if (k + kFetchAhead < lines.size())
+            fetchFarEnd(view, mapping, lines[k + kFetchAhead], pen, band);
         const PixelLine pixels = mapping(line);
         if (pen.amid(pixels))
             drawReachingLine<true, Rounding>(view, pixels, pen, pixelOf(line.colour), band);
@@ -413,20 +414,16 @@ template <typename Rounding, bool kFetch, typename Reaches>
 
 // Every line reaches the whole picture; a band, the lines that BandReach
 // lets through. Apart, as the band's test in the common loop made a
-// drawing with a wide pen on one thread slower by a twentieth. A band asks
-// for no pixels ahead: half its lines lie elsewhere, and looking at them
-// too made a drawing on two threads slower.
+// drawing with a wide pen on one thread slower by a twentieth.
 template <typename Rounding>
 [[gnu::always_inline]] inline void drawAll(const PixelView& view, const PixelMapping& mapping,
                                            std::span<const ColouredLine> lines, int penWidth,
                                            RowBand band) {
     const Pen pen(penWidth, view);
     if (band.first == 0 && band.end == view.height)
-        drawEach<Rounding, true>(view, mapping, lines, pen, band,
-                                 [](const ColouredLine&) { return true; });
+        drawEach<Rounding>(view, mapping, lines, pen, band, [](const ColouredLine&) { return true; });
     else
-        drawEach<Rounding, false>(view, mapping, lines, pen, band,
-                                  BandReach(mapping, band, pen.reach));
+        drawEach<Rounding>(view, mapping, lines, pen, band, BandReach(mapping, band, pen.reach));
 }
 
 #ifdef VORLANE_ROUNDING_INSTRUCTIONS
