@@ -378,8 +378,8 @@ constexpr std::size_t kFetchAhead = 4;
 // the noise).
 void fetchFarEnd(const PixelView& view, const PixelMapping& mapping, const ColouredLine& line,
                  const Pen& pen, RowBand band) {
-    const double x = (static_cast<double>(line.x2) - mapping.left) * mapping.scaleX;
-    const double y = (static_cast<double>(line.y2) - mapping.top) * mapping.scaleY;
+    const PixelLine s = mapping(line);
+    const double x = s.x1, y = s.y1;
     if (!(x >= 0.0 && x < view.width && y >= band.first + pen.reach && y + pen.reach < band.end))
         return;
     const int column = static_cast<int>(x), last = static_cast<int>(y + pen.reach);
